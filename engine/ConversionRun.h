@@ -1,0 +1,56 @@
+#pragma once
+
+#include "RunError.h"
+#include "StyleSettings.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace varnuth {
+
+enum class OutputFormat { SSA, SON, STL };
+
+/// The values one run takes from the window when Convert is pressed.
+struct ConversionRequest {
+    explicit ConversionRequest(StyleSettings& styleSettings) : style(styleSettings) {}
+
+    std::string sourceName;
+    std::string targetName;
+    OutputFormat format = OutputFormat::SSA;
+    int boldValue = 0;   // 0 clear, 1 ticked, 2 greyed
+    int italicValue = 0; // as boldValue
+    bool alignLeft = false;
+    bool alignCentre = false;
+    bool alignRight = false;
+    std::string marginLeft;
+    std::string marginRight;
+    std::string marginBottom;
+    std::reference_wrapper<StyleSettings> style; // the SSA run writes bold, italic and txtAlignment back
+};
+
+/// How a run ended: the count, or the failure that stopped it.
+struct RunOutcome {
+    std::int16_t count = 0;
+    std::optional<RunError> error;
+
+    [[nodiscard]] bool succeeded() const noexcept { return !error.has_value(); }
+};
+
+/// Shows one text to the user and returns when it has been dismissed.
+using ShowMessage = std::function<void(const std::string&)>;
+
+inline constexpr std::string_view kFinishedSuffix = " rows finished!!!";
+
+/// Converts the request's source into its target; never throws a RunError, it returns it.
+[[nodiscard]] RunOutcome PerformConversion(const ConversionRequest& request);
+
+/// The one message a run shows: the count and " rows finished!!!", or the failure's description.
+[[nodiscard]] std::string OutcomeMessage(const RunOutcome& outcome);
+
+/// Performs one run and shows its outcome through \p showMessage, exactly once.
+void RunConversion(const ConversionRequest& request, const ShowMessage& showMessage);
+
+} // namespace varnuth

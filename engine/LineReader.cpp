@@ -1,0 +1,131 @@
+#include "LineReader.h"
+
+#include "RunError.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+namespace varnuth {
+namespace {
+
+constexpr std::size_t kBufferSize = 64 * 1024;
+
+// CR LF, CR alone and LF alone all end a line, so files from any platform read alike.
+constexpr char kCarriageReturn = '\r';
+constexpr char kLineFeed = '\n';
+
+// The LF right after a CR is the second half of its terminator and starts no empty line.
+bool StartsPair(char terminator) { return terminator == kCarriageReturn; }
+bool EndsPair(char next) { return next == kLineFeed; }
+
+std::string SourceContext(const std::string& name) { return "Cannot read the source file \"" + name + "\""; }
+
+// Checked before opening: opening a FIFO would wait for a writer, and a device may never end.
+void RequireRegularFile(const std::string& name)
+{
+    std::error_code error;
+    const auto status = std::filesystem::status(name, error);
+    if (error) {
+        throw RunError(error, SourceContext(name));
+    }
+    if (std::filesystem::is_directory(status)) {
+        throw RunError(std::make_error_code(std::errc::is_a_directory), SourceContext(name));
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+        throw RunError(static_cast<int>(std::errc::invalid_argument),
+                       SourceContext(name) + ": it is not a regular file");
+    }
+}
+
+} // namespace
+
+LineReader::LineReader(const std::string& name) : name_(name), buffer_(kBufferSize)
+{
+    RequireRegularFile(name);
+    file_.reset(std::fopen(name.c_str(), "rb"));
+    if (!file_) {
+        throw RunError(std::error_code(errno, std::generic_category()), SourceContext(name));
+    }
+}
+
+bool LineReader::AtEnd()
+{
+    while (position_ == filled_) {
+        if (!Refill()) {
+            return true;
+        }
+    }
+    if (skipLineFeed_) {
+        skipLineFeed_ = false;
+        if (EndsPair(buffer_[position_])) {
+            ++position_;
+            return AtEnd();
+        }
+    }
+    return false;
+}
+
+std::string_view LineReader::ReadLine()
+{
+    if (AtEnd()) {
+        return {};
+    }
+    ++lineNumber_;
+    longLine_.clear();
+    bool spansBuffers = false;
+    for (;;) {
+        const std::size_t stop = FindLineEnd();
+        const std::string_view piece(buffer_.data() + position_, stop - position_);
+        if (stop != filled_) {
+            position_ = stop + 1;
+            skipLineFeed_ = StartsPair(buffer_[stop]);
+            if (!spansBuffers) {
+                return piece;
+            }
+            longLine_.append(piece);
+            return longLine_;
+        }
+        longLine_.append(piece);
+        spansBuffers = true;
+        position_ = filled_;
+        if (!Refill()) {
+            return longLine_;
+        }
+    }
+}
+
+std::size_t LineReader::FindLineEnd()
+{
+    // Remembering where the next CR and LF stand scans each byte once per kind, however short the lines.
+    const auto nextAfterPosition = [this](std::size_t& cached, char wanted) {
+        if (cached == kNotSearched || cached < position_) {
+            const void* found = std::memchr(buffer_.data() + position_, wanted, filled_ - position_);
+            cached = found != nullptr ? static_cast<std::size_t>(static_cast<const char*>(found) - buffer_.data())
+                                      : filled_;
+        }
+        return cached;
+    };
+    return std::min(nextAfterPosition(nextCarriageReturn_, kCarriageReturn),
+                    nextAfterPosition(nextLineFeed_, kLineFeed));
+}
+
+bool LineReader::Refill()
+{
+    if (!file_) {
+        return false;
+    }
+    position_ = 0;
+    filled_ = std::fread(buffer_.data(), 1, buffer_.size(), file_.get());
+    nextCarriageReturn_ = kNotSearched;
+    nextLineFeed_ = kNotSearched;
+    if (filled_ == 0 && std::ferror(file_.get()) != 0) {
+        throw RunError(std::error_code(errno, std::generic_category()), SourceContext(name_));
+    }
+    return filled_ > 0;
+}
+
+void LineReader::Close() noexcept { file_.reset(); }
+
+} // namespace varnuth

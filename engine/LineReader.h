@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace varnuth {
+
+/// The source file read as lines of 8-bit characters, one buffered pass from the first byte to the last.
+///
+/// A line ends at CR LF, at CR alone or at LF alone, and at the end of the file; a terminator at the
+/// very end of the file starts no further, empty line.
+class LineReader {
+public:
+    /// Opens \p name for reading; throws RunError if it is missing, not a regular file or unreadable.
+    explicit LineReader(const std::string& name);
+
+    /// True when no character of the source is left to read; throws RunError on a read failure.
+    [[nodiscard]] bool AtEnd();
+
+    /// The next line without its terminator; valid until the next call. Call only while !AtEnd().
+    std::string_view ReadLine();
+
+    /// The number of lines read so far, so that failures can name the line.
+    [[nodiscard]] long LineNumber() const noexcept { return lineNumber_; }
+
+    /// Closes the file; does nothing if it is already closed.
+    void Close() noexcept;
+
+    [[nodiscard]] const std::string& name() const noexcept { return name_; }
+
+private:
+    bool Refill();
+    std::size_t FindLineEnd();
+
+    static constexpr std::size_t kNotSearched = static_cast<std::size_t>(-1);
+
+    struct FileCloser {
+        void operator()(std::FILE* file) const noexcept { std::fclose(file); }
+    };
+
+    std::string name_;
+    std::unique_ptr<std::FILE, FileCloser> file_;
+    std::vector<char> buffer_;
+    std::size_t position_ = 0;
+    std::size_t filled_ = 0;
+    std::string longLine_;
+    std::size_t nextCarriageReturn_ = kNotSearched;
+    std::size_t nextLineFeed_ = kNotSearched;
+    bool skipLineFeed_ = false;
+    long lineNumber_ = 0;
+};
+
+} // namespace varnuth

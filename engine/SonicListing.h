@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+namespace varnuth::sonic {
+
+// Fixed columns of a Sonic listing entry line, counted from 0 here; the gaps between them are never read.
+inline constexpr std::size_t kNumberStart = 0;
+inline constexpr std::size_t kNumberWidth = 4;
+inline constexpr std::size_t kStartTimeStart = 6;
+inline constexpr std::size_t kEndTimeStart = 19;
+inline constexpr std::size_t kTimecodeWidth = 11;
+inline constexpr std::size_t kRestStart = 32;
+
+// The colons of a start timecode HH:MM:SS:FF, which make a line an entry line for the STL script.
+inline constexpr std::size_t kFirstColon = 8;
+inline constexpr std::size_t kSecondColon = 11;
+inline constexpr std::size_t kThirdColon = 14;
+
+/// The fields of an entry line; only valid for lines of at least kRestStart characters.
+struct EntryFields {
+    std::string_view number;
+    std::string_view start;
+    std::string_view end;
+    std::string_view rest;
+};
+
+/// Cuts \p line by position; throws the invalid-argument RunError, naming \p lineNumber, if it is too short.
+[[nodiscard]] EntryFields CutEntry(std::string_view line, long lineNumber);
+
+} // namespace varnuth::sonic

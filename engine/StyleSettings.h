@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <variant>
+
+namespace varnuth {
+
+/// A setting that holds nothing, a text or a 32-bit integer; readers only see its text form.
+class SettingValue {
+public:
+    SettingValue() = default;
+    SettingValue(std::string text) : value_(std::move(text)) {}
+    SettingValue(const char* text) : value_(std::string(text)) {}
+    SettingValue(std::int32_t number) : value_(number) {}
+
+    /// The text itself, the integer's decimal digits, or "" when it holds nothing.
+    [[nodiscard]] std::string TextForm() const;
+
+    friend bool operator==(const SettingValue&, const SettingValue&) = default;
+
+private:
+    std::variant<std::monostate, std::string, std::int32_t> value_;
+};
+
+/// The window-level style values from which the SSA style line is built.
+struct StyleSettings {
+    SettingValue str_fontname;
+    std::string str_fontsize;
+    SettingValue bold;
+    std::string italic;
+    SettingValue primarycolor;
+    SettingValue secondarycolor;
+    SettingValue tertiarycolor;
+    std::string txtAlignment;
+
+    /// Sets every field to the default a fresh start of the program shows.
+    void SetDefaults();
+};
+
+inline constexpr const char* kDefaultFontName = "VNI-Helve";
+inline constexpr const char* kDefaultFontSize = "18";
+inline constexpr const char* kWhite = "16777215";
+
+/// A font size as text: at most seven significant digits, a point as separator, no exponent, no trailing zeros.
+[[nodiscard]] std::string FontSizeText(float size);
+
+} // namespace varnuth

@@ -1,0 +1,143 @@
+#include "Contact.h"
+#include "Converters.h"
+
+#include <string>
+
+namespace varnuth {
+namespace {
+
+constexpr std::string_view kTitlePrefix = "! SSA Varnuth by Tavendrel - ";
+
+constexpr std::string_view kHeader[] = {
+    "Title: Tavendrel",
+    "Original Script: Tavendrel",
+    "Original Editing: Tavendrel",
+    "Original Timing: Tavendrel",
+    "Original Script Checking: Tavendrel",
+    "Synch Point: Side 1 0m00s",
+    "Collisions: Normal",
+    "Timer: 100.0000",
+};
+
+// Timing line "00:01:02,345 --> 00:01:05,678", counted from 0. The tens of the hours and the
+// thousandths are dropped: times are cut to H:MM:SS.cc, never rounded.
+constexpr std::size_t kTimingLineLength = 29;
+constexpr std::size_t kArrowStart = 13;
+constexpr std::string_view kArrow = "-->";
+constexpr std::size_t kStartClockStart = 1;
+constexpr std::size_t kEndClockStart = 18;
+constexpr std::size_t kClockWidth = 7;         // H:MM:SS
+constexpr std::size_t kHundredthsOffset = 8;   // after the clock and its comma
+constexpr std::size_t kHundredthsWidth = 2;
+
+constexpr std::string_view kDialogueStart = "Dialogue: Marked=0,";
+constexpr std::string_view kDialogueFields = ",Default,TAV,0000,0000,0000,!Effect,";
+constexpr std::string_view kLineBreak = "\\N";
+
+bool IsTimingLine(std::string_view line)
+{
+    return line.size() == kTimingLineLength && line.find(kArrow) == kArrowStart;
+}
+
+void AppendTime(std::string& out, std::string_view timingLine, std::size_t clockStart)
+{
+    out.append(timingLine.substr(clockStart, kClockWidth))
+        .append(1, '.')
+        .append(timingLine.substr(clockStart + kHundredthsOffset, kHundredthsWidth));
+}
+
+std::string DialoguePrefix(std::string_view timingLine)
+{
+    std::string prefix(kDialogueStart);
+    AppendTime(prefix, timingLine, kStartClockStart);
+    prefix.append(1, ',');
+    AppendTime(prefix, timingLine, kEndClockStart);
+    prefix.append(kDialogueFields);
+    return prefix;
+}
+
+void CopyStyleChoices(const ConversionRequest& request, StyleSettings& style)
+{
+    constexpr int kTicked = 1;
+    style.bold = request.boldValue == kTicked ? "-1" : "0";
+    style.italic = request.italicValue == kTicked ? "-1" : "0";
+    // Made in this order on purpose: the last selected option wins, and none keeps the old value.
+    if (request.alignLeft) {
+        style.txtAlignment = "1";
+    }
+    if (request.alignCentre) {
+        style.txtAlignment = "2";
+    }
+    if (request.alignRight) {
+        style.txtAlignment = "3";
+    }
+}
+
+std::string StyleLine(const StyleSettings& style, const ConversionRequest& request)
+{
+    return "Style: Default," + style.str_fontname.TextForm() + "," + style.str_fontsize + ","
+           + style.primarycolor.TextForm() + "," + style.secondarycolor.TextForm() + ","
+           + style.tertiarycolor.TextForm() + ",0," + style.bold.TextForm() + "," + style.italic + ",2,0,"
+           + style.txtAlignment + "," + request.marginLeft + "," + request.marginRight + ","
+           + request.marginBottom;
+}
+
+} // namespace
+
+void ConvertSubRipToSsa(LineReader& source, LineWriter& target, const ConversionRequest& request,
+                        SubtitleCounter& counter)
+{
+    StyleSettings& style = request.style;
+    CopyStyleChoices(request, style);
+    target.WriteLine({kTitlePrefix, kContactAddress});
+    for (const std::string_view line : kHeader) {
+        target.WriteLine(line);
+    }
+    target.WriteLine(StyleLine(style, request));
+
+    bool inEntry = false;
+    bool firstLine = true;
+    bool entryWritten = false;
+    // Whether dialogueLine holds text not yet written: each composed line is written once and never lost.
+    bool dialogueUnwritten = false;
+    std::string dialoguePrefix;
+    std::string dialogueLine;
+    const auto writeDialogue = [&] {
+        if (dialogueUnwritten) {
+            target.WriteLine(dialogueLine);
+            dialogueUnwritten = false;
+            counter.Increment();
+        }
+    };
+
+    while (!source.AtEnd()) {
+        const std::string_view line = source.ReadLine();
+        if (IsTimingLine(line)) {
+            dialoguePrefix = DialoguePrefix(line);
+            inEntry = true;
+            firstLine = true;
+            entryWritten = false;
+        } else if (!line.empty()) {
+            if (!inEntry) {
+                continue;
+            }
+            if (firstLine) {
+                writeDialogue();
+                dialogueLine.assign(dialoguePrefix).append(line);
+                firstLine = false;
+            } else {
+                dialogueLine.append(kLineBreak).append(line);
+            }
+            dialogueUnwritten = true;
+        } else if (!entryWritten) {
+            inEntry = false;
+            writeDialogue();
+            entryWritten = true;
+        }
+    }
+    writeDialogue();
+    source.Close();
+    target.Close();
+}
+
+} // namespace varnuth
