@@ -140,7 +140,7 @@ Action ParseArguments(int argc, char** argv, ConversionRequest& request, StyleSe
 {
     opterr = 0;
     int code = 0;
-    while ((code = getopt_long(argc, argv, "+:f:h", kLongOptions, nullptr)) != -1) {
+    while ((code = getopt_long(argc, argv, ":f:h", kLongOptions, nullptr)) != -1) {
         switch (code) {
         case 'f': {
             const std::optional<OutputFormat> format = ParseFormat(optarg);

@@ -1,0 +1,153 @@
+#include "TempFiles.h"
+
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+namespace varnuth::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kSource = CrLf({"0001  00:00:20:13  00:00:24:01  a.bmp", "0002  00:01:02:00  00:01:04:29  b.bmp"});
+
+std::string Repeated(std::string_view text, int times)
+{
+    std::string out;
+    out.reserve(text.size() * static_cast<std::size_t>(times));
+    for (int i = 0; i < times; ++i) {
+        out += text;
+    }
+    return out;
+}
+
+class ConversionRunTest : public ConversionTest {
+protected:
+    std::vector<std::string> Messages(const ConversionRequest& request)
+    {
+        std::vector<std::string> shown;
+        RunConversion(request, [&shown](const std::string& text) { shown.push_back(text); });
+        return shown;
+    }
+};
+
+TEST_F(ConversionRunTest, ShowsTheCountOnceAfterSuccess)
+{
+    WriteFile("source", kSource);
+    request_.format = OutputFormat::SON;
+    EXPECT_EQ(Messages(request_), std::vector<std::string>{"2 rows finished!!!"});
+}
+
+TEST_F(ConversionRunTest, EmptyNameOpensNothingAndCountsZero)
+{
+    WriteFile("source", kSource);
+    for (const auto& [source, target] : {std::pair{std::string(), PathOf("target")}, {PathOf("source"), std::string()}}) {
+        request_.sourceName = source;
+        request_.targetName = target;
+        EXPECT_EQ(Messages(request_), std::vector<std::string>{"0 rows finished!!!"});
+        EXPECT_FALSE(fs::exists(folder_ / "target"));
+    }
+}
+
+TEST_F(ConversionRunTest, FailuresShowOnlyADescriptionAndLeaveTheSourceAndAnOldTargetAlone)
+{
+    fs::create_directory(folder_ / "folder");
+    WriteFile("source", kSource);
+    WriteFile("old-target", "keep me");
+    struct FailureCase {
+        std::string source;
+        std::string target;
+        std::string description;
+    };
+    const FailureCase cases[] = {
+        {PathOf("missing"), PathOf("old-target"),
+         "Cannot read the source file \"" + PathOf("missing") + "\": No such file or directory"},
+        {" ", PathOf("old-target"), "Cannot read the source file \" \": No such file or directory"},
+        {PathOf("folder"), PathOf("old-target"), "Cannot read the source file \"" + PathOf("folder") + "\": Is a directory"},
+        {PathOf("source"), PathOf("no-folder/target"),
+         "Cannot write the target file \"" + PathOf("no-folder/target") + "\": No such file or directory"},
+        {PathOf("source"), PathOf("folder"), "Cannot write the target file \"" + PathOf("folder") + "\": Is a directory"},
+        {PathOf("source"), "/dev/full", "Cannot write the target file \"/dev/full\": No space left on device"},
+    };
+    for (const FailureCase& c : cases) {
+        request_.sourceName = c.source;
+        request_.targetName = c.target;
+        for (const OutputFormat format : {OutputFormat::SSA, OutputFormat::SON, OutputFormat::STL}) {
+            request_.format = format;
+            const RunOutcome outcome = PerformConversion(request_);
+            ASSERT_FALSE(outcome.succeeded()) << c.description;
+            EXPECT_NE(outcome.error->number(), 0);
+            EXPECT_EQ(Messages(request_), std::vector<std::string>{c.description});
+            EXPECT_EQ(ReadFile("source"), kSource);
+            EXPECT_EQ(ReadFile("old-target"), "keep me");
+        }
+    }
+}
+
+TEST_F(ConversionRunTest, ReadOnlyTargetIsRefusedEvenForRoot)
+{
+    WriteFile("source", kSource);
+    WriteFile("target", "keep me");
+    fs::permissions(folder_ / "target", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const RunOutcome outcome = Convert(OutputFormat::SON, kSource);
+    ASSERT_FALSE(outcome.succeeded());
+    EXPECT_EQ(outcome.error->description(),
+              "Cannot write the target file \"" + PathOf("target") + "\": the file is read-only");
+    EXPECT_EQ(ReadFile("target"), "keep me");
+}
+
+TEST_F(ConversionRunTest, TheSourceIsNeverItsOwnTargetUnderAnyName)
+{
+    fs::create_directory(folder_ / "sub");
+    WriteFile("source", kSource);
+    fs::create_symlink(folder_ / "source", folder_ / "symlink");
+    fs::create_hard_link(folder_ / "source", folder_ / "hardlink");
+    const fs::path previous = fs::current_path();
+    fs::current_path(folder_);
+    for (const std::string& target : {PathOf("source"), std::string("./source"), std::string("sub/../source"),
+                                      PathOf("symlink"), PathOf("hardlink")}) {
+        request_.sourceName = PathOf("source");
+        request_.targetName = target;
+        const RunOutcome outcome = PerformConversion(request_);
+        ASSERT_FALSE(outcome.succeeded()) << target;
+        EXPECT_EQ(outcome.error->description(), "Cannot write the target file \"" + target + "\": it is the source file");
+        EXPECT_EQ(ReadFile("source"), kSource) << target;
+    }
+    fs::current_path(previous);
+}
+
+TEST_F(ConversionRunTest, CountsUpTo32767AndFailsOnTheNext)
+{
+    const std::string entry = "0001  00:00:20:13  00:00:24:01  a.bmp\r\n";
+    RunOutcome outcome = Convert(OutputFormat::SON, Repeated(entry, 32767));
+    EXPECT_EQ(OutcomeMessage(outcome), "32767 rows finished!!!");
+
+    outcome = Convert(OutputFormat::SON, Repeated(entry, 32769));
+    ASSERT_FALSE(outcome.succeeded());
+    EXPECT_EQ(Messages(request_), std::vector<std::string>{"Overflow: a run counts at most 32767 rows"});
+    const std::string written = Target();
+    // The entry that meets the limit is written in full before the count fails; nothing after it.
+    EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 10 + 2 * 32768);
+
+    outcome = Convert(OutputFormat::SSA, Repeated("00:00:01,000 --> 00:00:02,000\r\nx\r\n\r\n", 32768));
+    EXPECT_FALSE(outcome.succeeded());
+    outcome = Convert(OutputFormat::STL, "0001  00:00:20:13  00:00:24:01  a\r\n" + Repeated("more\r\n", 32768));
+    EXPECT_FALSE(outcome.succeeded());
+
+    outcome = Convert(OutputFormat::SON, entry);
+    EXPECT_EQ(OutcomeMessage(outcome), "1 rows finished!!!");
+}
+
+TEST_F(ConversionRunTest, ASecondRunReplacesTheTargetAndSharesNoState)
+{
+    Convert(OutputFormat::SON, "");
+    const std::string headerOnly = Target();
+    Convert(OutputFormat::SON, kSource);
+    const RunOutcome outcome = Convert(OutputFormat::SON, "");
+    EXPECT_EQ(outcome.count, 0);
+    EXPECT_EQ(Target(), headerOnly);
+}
+
+} // namespace
+} // namespace varnuth::test

@@ -1,0 +1,167 @@
+#include "Contact.h"
+#include "TempFiles.h"
+
+#include <string>
+#include <vector>
+
+namespace varnuth::test {
+namespace {
+
+const std::string kDefaultStyleLine =
+    "Style: Default,VNI-Helve,18,16777215,16777215,16777215,0,0,0,2,0,2,10,10,14";
+
+std::string SsaScript(std::string_view styleLine, const std::vector<std::string>& dialogue)
+{
+    std::string script = CrLf({"! SSA Varnuth by Tavendrel - " + std::string(kContactAddress), "Title: Tavendrel",
+                               "Original Script: Tavendrel", "Original Editing: Tavendrel",
+                               "Original Timing: Tavendrel", "Original Script Checking: Tavendrel",
+                               "Synch Point: Side 1 0m00s", "Collisions: Normal", "Timer: 100.0000", styleLine});
+    for (const std::string& line : dialogue) {
+        script += line + "\r\n";
+    }
+    return script;
+}
+
+std::string Dialogue(std::string_view start, std::string_view end, std::string_view text)
+{
+    return "Dialogue: Marked=0," + std::string(start) + "," + std::string(end)
+           + ",Default,TAV,0000,0000,0000,!Effect," + std::string(text);
+}
+
+struct SsaCase {
+    const char* name;
+    std::string source;
+    std::vector<std::string> dialogue;
+};
+
+class SubRipToSsaTest : public ConversionTest {};
+
+TEST_F(SubRipToSsaTest, WritesOneDialogueLinePerEntry)
+{
+    const std::string hello = Dialogue("0:00:01.00", "0:00:04.00", "Hello\\Nworld");
+    const std::string second = Dialogue("0:01:02.34", "0:01:05.67", "Second entry");
+    const SsaCase cases[] = {
+        {"two entries",
+         CrLf({"1", "00:00:01,000 --> 00:00:04,000", "Hello", "world", "", "2", "00:01:02,345 --> 00:01:05,678",
+               "Second entry", ""}),
+         {hello, second}},
+        {"last entry without a blank line after it",
+         CrLf({"1", "00:00:01,000 --> 00:00:04,000", "Hello", "world", "", "2", "00:01:02,345 --> 00:01:05,678",
+               "Second entry"}),
+         {hello, second}},
+        {"LF line ends", "1\n00:00:01,000 --> 00:00:04,000\nHello\nworld\n\n", {hello}},
+        {"CR line ends", "1\r00:00:01,000 --> 00:00:04,000\rHello\rworld\r\r", {hello}},
+        {"empty source", "", {}},
+        {"several blank lines after an entry",
+         CrLf({"1", "00:00:01,000 --> 00:00:04,000", "Hello", "world", "", "", ""}), {hello}},
+        {"blank lines before the first entry",
+         CrLf({"", "", "1", "00:00:01,000 --> 00:00:04,000", "Hello", "world", ""}), {hello}},
+        {"a timing line without text writes nothing",
+         CrLf({"00:00:01,000 --> 00:00:04,000", "Hello", "world", "", "00:00:05,000 --> 00:00:06,000", ""}),
+         {hello}},
+        {"a blank line inside the text ends the entry",
+         CrLf({"00:00:01,000 --> 00:00:04,000", "Hello", "world", "", "dropped", "",
+               "00:01:02,345 --> 00:01:05,678", "Second entry", ""}),
+         {hello, second}},
+        {"text before any timing line is dropped",
+         CrLf({"title", "00:00:01,000 --> 00:00:04,000", "Hello", "world", ""}), {hello}},
+        {"a line of spaces is text",
+         CrLf({"00:00:01,000 --> 00:00:04,000", "Hello", "   ", "world", ""}),
+         {Dialogue("0:00:01.00", "0:00:04.00", "Hello\\N   \\Nworld")}},
+        {"a missing blank line keeps the first entry with the next number",
+         CrLf({"00:00:01,000 --> 00:00:04,000", "Hello", "world", "2", "00:01:02,345 --> 00:01:05,678",
+               "Second entry", ""}),
+         {Dialogue("0:00:01.00", "0:00:04.00", "Hello\\Nworld\\N2"), second}},
+        {"bytes 128 to 255 are copied",
+         CrLf({"00:00:01,000 --> 00:00:04,000", "Ti\xE1\xBA\xBFng Vi\xE1\xBB\x87t \xA9\xFF", ""}),
+         {Dialogue("0:00:01.00", "0:00:04.00", "Ti\xE1\xBA\xBFng Vi\xE1\xBB\x87t \xA9\xFF")}},
+    };
+    for (const SsaCase& c : cases) {
+        const RunOutcome outcome = Convert(OutputFormat::SSA, c.source);
+        ASSERT_TRUE(outcome.succeeded()) << c.name << ": " << OutcomeMessage(outcome);
+        EXPECT_EQ(Target(), SsaScript(kDefaultStyleLine, c.dialogue)) << c.name;
+        EXPECT_EQ(outcome.count, static_cast<std::int16_t>(c.dialogue.size())) << c.name;
+    }
+}
+
+TEST_F(SubRipToSsaTest, CutsTimesByPositionFromTimingLinesOfExactShape)
+{
+    const std::pair<const char*, const char*> timings[] = {
+        {"00:01:02,345 --> 00:01:05,678", "0:01:02.34,0:01:05.67"},
+        {"00:00:01.000 --> 00:00:04.000", "0:00:01.00,0:00:04.00"},
+        {"12:00:00,000 --> 13:59:59,999", "2:00:00.00,3:59:59.99"},
+        {"ab:cd:ef,ghi --> jk:lm:no,pqr", "b:cd:ef.gh,k:lm:no.pq"},
+    };
+    for (const auto& [timing, times] : timings) {
+        Convert(OutputFormat::SSA, CrLf({timing, "text", ""}));
+        EXPECT_EQ(Target(), SsaScript(kDefaultStyleLine, {"Dialogue: Marked=0," + std::string(times)
+                                                          + ",Default,TAV,0000,0000,0000,!Effect,text"}))
+            << timing;
+    }
+    for (const char* notTiming : {"00:00:01,000 --> 00:00:04,000 ", "0:00:01,000 --> 0:00:04,000",
+                                  "00:00:01,000 --> 00:00:04,000 X1:1 X2:2", "00:00:01,000 -> 00:00:04,0000",
+                                  "-->00:01,000 --> 00:00:04,000"}) {
+        const RunOutcome outcome = Convert(OutputFormat::SSA, CrLf({notTiming, "text", ""}));
+        EXPECT_EQ(Target(), SsaScript(kDefaultStyleLine, {})) << notTiming;
+        EXPECT_EQ(outcome.count, 0) << notTiming;
+    }
+}
+
+TEST_F(SubRipToSsaTest, BuildsTheStyleLineFromSettingsAndChoices)
+{
+    struct StyleCase {
+        const char* name;
+        void (*change)(ConversionRequest&);
+        const char* styleLine;
+    };
+    const StyleCase cases[] = {
+        {"defaults", [](ConversionRequest&) {}, "Style: Default,VNI-Helve,18,16777215,16777215,16777215,0,0,0,2,0,2,10,10,14"},
+        {"bold and italic ticked", [](ConversionRequest& r) { r.boldValue = 1; r.italicValue = 1; },
+         "Style: Default,VNI-Helve,18,16777215,16777215,16777215,0,-1,-1,2,0,2,10,10,14"},
+        {"greyed boxes", [](ConversionRequest& r) { r.boldValue = 2; r.italicValue = 2; },
+         "Style: Default,VNI-Helve,18,16777215,16777215,16777215,0,0,0,2,0,2,10,10,14"},
+        {"left", [](ConversionRequest& r) { r.alignCentre = false; r.alignLeft = true; },
+         "Style: Default,VNI-Helve,18,16777215,16777215,16777215,0,0,0,2,0,1,10,10,14"},
+        {"right wins over left", [](ConversionRequest& r) { r.alignCentre = false; r.alignLeft = r.alignRight = true; },
+         "Style: Default,VNI-Helve,18,16777215,16777215,16777215,0,0,0,2,0,3,10,10,14"},
+        {"margins as typed", [](ConversionRequest& r) { r.marginLeft = ""; r.marginRight = " 7x"; r.marginBottom = "1,2"; },
+         "Style: Default,VNI-Helve,18,16777215,16777215,16777215,0,0,0,2,0,2,, 7x,1,2"},
+        {"font and colours", [](ConversionRequest& r) {
+             StyleSettings& s = r.style;
+             s.str_fontname = std::string("Arial");
+             s.str_fontsize = "10.5";
+             s.primarycolor = 255;
+             s.secondarycolor = 65280;
+             s.tertiarycolor = 0;
+         },
+         "Style: Default,Arial,10.5,255,65280,0,0,0,0,2,0,2,10,10,14"},
+    };
+    for (const StyleCase& c : cases) {
+        style_.SetDefaults();
+        ConversionRequest request = request_;
+        c.change(request);
+        request.format = OutputFormat::SSA;
+        WriteFile("source", "");
+        ASSERT_TRUE(PerformConversion(request).succeeded()) << c.name;
+        EXPECT_EQ(Target(), SsaScript(c.styleLine, {})) << c.name;
+    }
+}
+
+TEST_F(SubRipToSsaTest, StyleChoicesOutliveTheRunAndNoneSelectedKeepsTheAlignment)
+{
+    request_.boldValue = 1;
+    request_.alignCentre = false;
+    request_.alignRight = true;
+    Convert(OutputFormat::SSA, "");
+    EXPECT_EQ(style_.bold.TextForm(), "-1");
+    EXPECT_EQ(style_.italic, "0");
+    EXPECT_EQ(style_.txtAlignment, "3");
+
+    request_.alignRight = false;
+    Convert(OutputFormat::SSA, "");
+    EXPECT_EQ(style_.txtAlignment, "3");
+    EXPECT_EQ(Target(), SsaScript("Style: Default,VNI-Helve,18,16777215,16777215,16777215,0,-1,0,2,0,3,10,10,14", {}));
+}
+
+} // namespace
+} // namespace varnuth::test

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "ConversionRun.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace varnuth::test {
+
+/// Each line followed by CR LF, the way every target line is written.
+std::string CrLf(std::initializer_list<std::string_view> lines);
+
+/// A fresh folder per test, removed afterwards, with helpers to write and read whole files as bytes.
+class TempFolderTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    [[nodiscard]] std::string PathOf(std::string_view name) const;
+    void WriteFile(std::string_view name, std::string_view bytes) const;
+    [[nodiscard]] std::string ReadFile(std::string_view name) const;
+
+    std::filesystem::path folder_;
+};
+
+/// Runs conversions of a source held in memory, with the window's default style and margins.
+class ConversionTest : public TempFolderTest {
+protected:
+    void SetUp() override;
+
+    /// Writes \p source to "source", converts it to "target" and returns how the run ended.
+    RunOutcome Convert(OutputFormat format, std::string_view source);
+    [[nodiscard]] std::string Target() const { return ReadFile("target"); }
+
+    StyleSettings style_;
+    ConversionRequest request_{style_};
+};
+
+} // namespace varnuth::test
