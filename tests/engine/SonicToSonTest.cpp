@@ -67,7 +67,7 @@ TEST_F(SonicToSonTest, LineTooShortForItsColumnsStopsTheRunThere)
     ASSERT_FALSE(outcome.succeeded());
     EXPECT_NE(outcome.error->number(), 0);
     EXPECT_EQ(outcome.error->description(),
-              "Line 3 of the source has 31 characters, too few for its columns: an entry line needs at least 32");
+              "Line 3 of the source is too short for an entry line: 31 of at least 32 characters");
     EXPECT_EQ(Target(), SonScript({"0001\t00:00:20:13\t00:00:24:01\ta.bmp"}));
 }
 

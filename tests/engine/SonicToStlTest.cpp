@@ -100,7 +100,7 @@ TEST_F(SonicToStlTest, EntryLineTooShortStopsTheRunBeforeWritingThePendingEntry)
                                                                 "0002  00:01:02:00  00:01:04:29", "never read"}));
     ASSERT_FALSE(outcome.succeeded());
     EXPECT_EQ(outcome.error->description(),
-              "Line 3 of the source has 30 characters, too few for its columns: an entry line needs at least 32");
+              "Line 3 of the source is too short for an entry line: 30 of at least 32 characters");
     EXPECT_EQ(Target(), StlScript({}));
 }
 

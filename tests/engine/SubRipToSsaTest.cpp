@@ -40,6 +40,7 @@ TEST_F(SubRipToSsaTest, WritesOneDialogueLinePerEntry)
 {
     const std::string hello = Dialogue("0:00:01.00", "0:00:04.00", "Hello\\Nworld");
     const std::string second = Dialogue("0:01:02.34", "0:01:05.67", "Second entry");
+    const std::string kNul(1, '\0');
     const SsaCase cases[] = {
         {"two entries",
          CrLf({"1", "00:00:01,000 --> 00:00:04,000", "Hello", "world", "", "2", "00:01:02,345 --> 00:01:05,678",
@@ -72,9 +73,9 @@ TEST_F(SubRipToSsaTest, WritesOneDialogueLinePerEntry)
          CrLf({"00:00:01,000 --> 00:00:04,000", "Hello", "world", "2", "00:01:02,345 --> 00:01:05,678",
                "Second entry", ""}),
          {Dialogue("0:00:01.00", "0:00:04.00", "Hello\\Nworld\\N2"), second}},
-        {"bytes 128 to 255 are copied",
-         CrLf({"00:00:01,000 --> 00:00:04,000", "Ti\xE1\xBA\xBFng Vi\xE1\xBB\x87t \xA9\xFF", ""}),
-         {Dialogue("0:00:01.00", "0:00:04.00", "Ti\xE1\xBA\xBFng Vi\xE1\xBB\x87t \xA9\xFF")}},
+        {"bytes 128 to 255 and NUL are copied",
+         CrLf({"00:00:01,000 --> 00:00:04,000", "Ti\xE1\xBA\xBFng Vi\xE1\xBB\x87t \xA9\xFF" + kNul + "!", ""}),
+         {Dialogue("0:00:01.00", "0:00:04.00", "Ti\xE1\xBA\xBFng Vi\xE1\xBB\x87t \xA9\xFF" + kNul + "!")}},
     };
     for (const SsaCase& c : cases) {
         const RunOutcome outcome = Convert(OutputFormat::SSA, c.source);
