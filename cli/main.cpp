@@ -108,8 +108,7 @@ std::optional<std::int32_t> ParseColour(std::string_view text)
         return static_cast<std::int32_t>(red | (green << 8U) | (blue << 16U));
     }
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 0
-        || value > kWhiteValue) {
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 0 || value > kWhiteValue) {
         return std::nullopt;
     }
     return value;
@@ -169,8 +168,7 @@ Action ParseArguments(int argc, char** argv, ConversionRequest& request, StyleSe
     }
     constexpr int kOperands = 2;
     if (argc - optind != kOperands) {
-        throw UsageError{argc - optind < kOperands ? "SOURCE and TARGET are both needed"
-                                                   : "too many operands"};
+        throw UsageError{argc - optind < kOperands ? "SOURCE and TARGET are both needed" : "too many operands"};
     }
     request.sourceName = argv[optind];
     request.targetName = argv[optind + 1];
@@ -190,14 +188,9 @@ int main(int argc, char** argv)
     request.marginBottom = "14";
     try {
         switch (ParseArguments(argc, argv, request, style)) {
-        case Action::Help:
-            std::cout << kUsage;
-            return 0;
-        case Action::Version:
-            std::cout << "varnuth-convert " << VARNUTH_VERSION << '\n';
-            return 0;
-        case Action::Convert:
-            break;
+        case Action::Help: std::cout << kUsage; return 0;
+        case Action::Version: std::cout << "varnuth-convert " << VARNUTH_VERSION << '\n'; return 0;
+        case Action::Convert: break;
         }
     } catch (const UsageError& error) {
         std::cerr << "varnuth-convert: " << error.message << "\n"

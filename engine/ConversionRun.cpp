@@ -24,15 +24,9 @@ void Convert(const ConversionRequest& request, SubtitleCounter& counter)
     // On a failure the destructors close both files, keeping the lines written so far.
     LineWriter target(request.targetName);
     switch (request.format) {
-    case OutputFormat::SSA:
-        ConvertSubRipToSsa(source, target, request, counter);
-        break;
-    case OutputFormat::SON:
-        ConvertSonicToSon(source, target, counter);
-        break;
-    case OutputFormat::STL:
-        ConvertSonicToStl(source, target, counter);
-        break;
+    case OutputFormat::SSA: ConvertSubRipToSsa(source, target, request, counter); break;
+    case OutputFormat::SON: ConvertSonicToSon(source, target, counter); break;
+    case OutputFormat::STL: ConvertSonicToStl(source, target, counter); break;
     }
     source.Close();
     target.Close();

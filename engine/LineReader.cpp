@@ -17,10 +17,19 @@ constexpr char kCarriageReturn = '\r';
 constexpr char kLineFeed = '\n';
 
 // The LF right after a CR is the second half of its terminator and starts no empty line.
-bool StartsPair(char terminator) { return terminator == kCarriageReturn; }
-bool EndsPair(char next) { return next == kLineFeed; }
+bool StartsPair(char terminator)
+{
+    return terminator == kCarriageReturn;
+}
+bool EndsPair(char next)
+{
+    return next == kLineFeed;
+}
 
-std::string SourceContext(const std::string& name) { return "Cannot read the source file \"" + name + "\""; }
+std::string SourceContext(const std::string& name)
+{
+    return "Cannot read the source file \"" + name + "\"";
+}
 
 // Checked before opening: opening a FIFO would wait for a writer, and a device may never end.
 void RequireRegularFile(const std::string& name)
@@ -102,8 +111,8 @@ std::size_t LineReader::FindLineEnd()
     const auto nextAfterPosition = [this](std::size_t& cached, char wanted) {
         if (cached == kNotSearched || cached < position_) {
             const void* found = std::memchr(buffer_.data() + position_, wanted, filled_ - position_);
-            cached = found != nullptr ? static_cast<std::size_t>(static_cast<const char*>(found) - buffer_.data())
-                                      : filled_;
+            cached =
+                found != nullptr ? static_cast<std::size_t>(static_cast<const char*>(found) - buffer_.data()) : filled_;
         }
         return cached;
     };
@@ -126,6 +135,9 @@ bool LineReader::Refill()
     return filled_ > 0;
 }
 
-void LineReader::Close() noexcept { file_.reset(); }
+void LineReader::Close() noexcept
+{
+    file_.reset();
+}
 
 } // namespace varnuth

@@ -11,9 +11,15 @@ namespace {
 constexpr std::size_t kBufferSize = 64 * 1024;
 constexpr std::string_view kLineEnd = "\r\n";
 
-std::string OpenContext(const std::string& name) { return "Cannot write the target file \"" + name + "\""; }
+std::string OpenContext(const std::string& name)
+{
+    return "Cannot write the target file \"" + name + "\"";
+}
 
-std::error_code LastError() { return {errno, std::generic_category()}; }
+std::error_code LastError()
+{
+    return {errno, std::generic_category()};
+}
 
 // Refused before opening, because opening empties the file. Root could otherwise write a read-only file.
 void RequireWritableTarget(const std::string& name)
@@ -26,8 +32,7 @@ void RequireWritableTarget(const std::string& name)
     }
     constexpr auto kAnyWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
     if (fs::exists(status) && (status.permissions() & kAnyWrite) == fs::perms::none) {
-        throw RunError(static_cast<int>(std::errc::permission_denied),
-                       OpenContext(name) + ": the file is read-only");
+        throw RunError(static_cast<int>(std::errc::permission_denied), OpenContext(name) + ": the file is read-only");
     }
 }
 
@@ -45,7 +50,10 @@ LineWriter::LineWriter(const std::string& name) : name_(name)
     buffer_.reserve(kBufferSize);
 }
 
-LineWriter::~LineWriter() { CloseAfterFailure(); }
+LineWriter::~LineWriter()
+{
+    CloseAfterFailure();
+}
 
 void LineWriter::WriteLine(std::string_view text)
 {

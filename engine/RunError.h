@@ -9,12 +9,12 @@ namespace varnuth {
 /// The failure that ends a conversion run: a non-zero number and the text the user is shown.
 class RunError : public std::exception {
 public:
-    RunError(int number, std::string description)
-        : number_(number), description_(std::move(description)) {}
+    RunError(int number, std::string description) : number_(number), description_(std::move(description)) {}
 
     /// A failure numbered by \p code, described as \p context, ": " and the system's own text for it.
-    RunError(std::error_code code, const std::string& context)
-        : RunError(code.value(), context + ": " + code.message()) {}
+    RunError(std::error_code code, const std::string& context) : RunError(code.value(), context + ": " + code.message())
+    {
+    }
 
     [[nodiscard]] int number() const noexcept { return number_; }
     [[nodiscard]] const std::string& description() const noexcept { return description_; }

@@ -7,16 +7,11 @@ namespace {
 constexpr std::string_view kDisplayArea = "Display_Area\t(0 2 719 479)";
 
 constexpr std::string_view kHeader[] = {
-    "st_format\t2",
-    "Display_Start\tnon_forced",
-    "TV_Type\tNTSC",
-    "Tape_Type\tNON_DROP",
-    "Pixel_Area\t(0 477)",
-    "Directory",
-    kDisplayArea,
-    "Contrast\t(15 15 15 0)",
-    "Color\t(0 1 2 0)",
-    "SP_NUMBER\tSTART\tEND FILE_NAME",
+    "st_format\t2",        "Display_Start\tnon_forced",
+    "TV_Type\tNTSC",       "Tape_Type\tNON_DROP",
+    "Pixel_Area\t(0 477)", "Directory",
+    kDisplayArea,          "Contrast\t(15 15 15 0)",
+    "Color\t(0 1 2 0)",    "SP_NUMBER\tSTART\tEND FILE_NAME",
 };
 
 } // namespace

@@ -66,7 +66,10 @@ void ConvertSonicToStl(LineReader& source, LineWriter& target, SubtitleCounter& 
         } else if (IsEntryLine(line)) {
             const sonic::EntryFields entry = sonic::CutEntry(line, source.LineNumber());
             writePending();
-            pending.assign(entry.start).append(kFieldSeparator).append(entry.end).append(kFieldSeparator)
+            pending.assign(entry.start)
+                .append(kFieldSeparator)
+                .append(entry.end)
+                .append(kFieldSeparator)
                 .append(entry.rest);
             pendingUnwritten = true;
         } else {

@@ -42,8 +42,8 @@ std::string FontSizeText(float size)
     const double scale = std::pow(10.0, decimals);
     const double rounded = std::round(value * scale) / scale;
     std::array<char, 64> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), rounded,
-                                      std::chars_format::fixed, decimals > 0 ? decimals : 0);
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), rounded, std::chars_format::fixed,
+                                      decimals > 0 ? decimals : 0);
     std::string text(buffer.data(), result.ptr);
     if (text.find('.') != std::string::npos) {
         text.erase(text.find_last_not_of('0') + 1);

@@ -26,8 +26,8 @@ constexpr std::size_t kArrowStart = 13;
 constexpr std::string_view kArrow = "-->";
 constexpr std::size_t kStartClockStart = 1;
 constexpr std::size_t kEndClockStart = 18;
-constexpr std::size_t kClockWidth = 7;         // H:MM:SS
-constexpr std::size_t kHundredthsOffset = 8;   // after the clock and its comma
+constexpr std::size_t kClockWidth = 7;       // H:MM:SS
+constexpr std::size_t kHundredthsOffset = 8; // after the clock and its comma
 constexpr std::size_t kHundredthsWidth = 2;
 
 constexpr std::string_view kDialogueStart = "Dialogue: Marked=0,";
@@ -78,8 +78,7 @@ std::string StyleLine(const StyleSettings& style, const ConversionRequest& reque
     return "Style: Default," + style.str_fontname.TextForm() + "," + style.str_fontsize + ","
            + style.primarycolor.TextForm() + "," + style.secondarycolor.TextForm() + ","
            + style.tertiarycolor.TextForm() + ",0," + style.bold.TextForm() + "," + style.italic + ",2,0,"
-           + style.txtAlignment + "," + request.marginLeft + "," + request.marginRight + ","
-           + request.marginBottom;
+           + style.txtAlignment + "," + request.marginLeft + "," + request.marginRight + "," + request.marginBottom;
 }
 
 } // namespace

@@ -14,8 +14,7 @@ public:
     void Increment()
     {
         if (value_ == std::numeric_limits<std::int16_t>::max()) {
-            throw RunError(static_cast<int>(std::errc::value_too_large),
-                           "Overflow: a run counts at most 32767 rows");
+            throw RunError(static_cast<int>(std::errc::value_too_large), "Overflow: a run counts at most 32767 rows");
         }
         ++value_;
     }

@@ -44,13 +44,14 @@ TEST_F(ConvertCommandTest, PrintsTheCountAndWritesTheScript)
 {
     WriteFile("in.srt", kSubRip);
     const CommandResult result =
-        Run({"--font", "Arial", "--size", "10.5", "--bold", "--align", "right", "--primary", "#FF0000",
-             "--secondary", "65280", "--tertiary", "#0000ff", "--margin-left", "", PathOf("in.srt"), PathOf("out.ssa")});
+        Run({"--font", "Arial", "--size", "10.5", "--bold", "--align", "right", "--primary", "#FF0000", "--secondary",
+             "65280", "--tertiary", "#0000ff", "--margin-left", "", PathOf("in.srt"), PathOf("out.ssa")});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, "1 rows finished!!!\n");
     EXPECT_EQ(result.err, "");
     const std::string script = ReadFile("out.ssa");
-    EXPECT_NE(script.find("\r\nStyle: Default,Arial,10.5,255,65280,16711680,0,-1,0,2,0,3,,10,14\r\n"), std::string::npos)
+    EXPECT_NE(script.find("\r\nStyle: Default,Arial,10.5,255,65280,16711680,0,-1,0,2,0,3,,10,14\r\n"),
+              std::string::npos)
         << script;
     EXPECT_NE(script.find("Dialogue: Marked=0,0:00:01.00,0:00:04.00,Default,TAV,0000,0000,0000,!Effect,Hello\r\n"),
               std::string::npos);
@@ -75,8 +76,8 @@ TEST_F(ConvertCommandTest, RunFailureGoesToStandardErrorWithExitCode1)
     const CommandResult result = Run({PathOf("missing.srt"), PathOf("target")});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err,
-              "varnuth-convert: Cannot read the source file \"" + PathOf("missing.srt") + "\": No such file or directory\n");
+    EXPECT_EQ(result.err, "varnuth-convert: Cannot read the source file \"" + PathOf("missing.srt")
+                              + "\": No such file or directory\n");
     EXPECT_EQ(ReadFile("target"), "keep me");
 }
 

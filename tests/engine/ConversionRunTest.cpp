@@ -42,7 +42,8 @@ TEST_F(ConversionRunTest, ShowsTheCountOnceAfterSuccess)
 TEST_F(ConversionRunTest, EmptyNameOpensNothingAndCountsZero)
 {
     WriteFile("source", kSource);
-    for (const auto& [source, target] : {std::pair{std::string(), PathOf("target")}, {PathOf("source"), std::string()}}) {
+    for (const auto& [source, target] :
+         {std::pair{std::string(), PathOf("target")}, {PathOf("source"), std::string()}}) {
         request_.sourceName = source;
         request_.targetName = target;
         EXPECT_EQ(Messages(request_), std::vector<std::string>{"0 rows finished!!!"});
@@ -64,10 +65,13 @@ TEST_F(ConversionRunTest, FailuresShowOnlyADescriptionAndLeaveTheSourceAndAnOldT
         {PathOf("missing"), PathOf("old-target"),
          "Cannot read the source file \"" + PathOf("missing") + "\": No such file or directory"},
         {" ", PathOf("old-target"), "Cannot read the source file \" \": No such file or directory"},
-        {PathOf("folder"), PathOf("old-target"), "Cannot read the source file \"" + PathOf("folder") + "\": Is a directory"},
+        {PathOf("folder"), PathOf("old-target"),
+         "Cannot read the source file \"" + PathOf("folder") + "\": Is a directory"},
+        {"/dev/zero", PathOf("old-target"), "Cannot read the source file \"/dev/zero\": it is not a regular file"},
         {PathOf("source"), PathOf("no-folder/target"),
          "Cannot write the target file \"" + PathOf("no-folder/target") + "\": No such file or directory"},
-        {PathOf("source"), PathOf("folder"), "Cannot write the target file \"" + PathOf("folder") + "\": Is a directory"},
+        {PathOf("source"), PathOf("folder"),
+         "Cannot write the target file \"" + PathOf("folder") + "\": Is a directory"},
         {PathOf("source"), "/dev/full", "Cannot write the target file \"/dev/full\": No space left on device"},
     };
     for (const FailureCase& c : cases) {
@@ -111,7 +115,8 @@ TEST_F(ConversionRunTest, TheSourceIsNeverItsOwnTargetUnderAnyName)
         request_.targetName = target;
         const RunOutcome outcome = PerformConversion(request_);
         ASSERT_FALSE(outcome.succeeded()) << target;
-        EXPECT_EQ(outcome.error->description(), "Cannot write the target file \"" + target + "\": it is the source file");
+        EXPECT_EQ(outcome.error->description(),
+                  "Cannot write the target file \"" + target + "\": it is the source file");
         EXPECT_EQ(ReadFile("source"), kSource) << target;
     }
     fs::current_path(previous);

@@ -1,5 +1,4 @@
 #include "LineReader.h"
-#include "RunError.h"
 #include "TempFiles.h"
 
 #include <string>
@@ -58,20 +57,6 @@ TEST_F(LineReaderTest, JoinsLinesAndTerminatorsSplitAcrossReads)
         const std::string longLine(length, 'x');
         EXPECT_EQ(ReadAll(longLine + "\r\nend"), (std::vector<std::string>{longLine, "end"})) << length;
         EXPECT_EQ(ReadAll(longLine + "\r\n"), std::vector<std::string>{longLine}) << length;
-    }
-}
-
-TEST_F(LineReaderTest, RefusesWhatIsNoReadableFile)
-{
-    std::filesystem::create_directory(folder_ / "folder");
-    for (const std::string& name : {PathOf("missing"), PathOf("folder"), std::string("/dev/zero"), std::string()}) {
-        try {
-            LineReader reader(name);
-            ADD_FAILURE() << "opened " << name;
-        } catch (const RunError& error) {
-            EXPECT_NE(error.number(), 0) << name;
-            EXPECT_NE(error.description().find("\"" + name + "\""), std::string::npos) << error.description();
-        }
     }
 }
 

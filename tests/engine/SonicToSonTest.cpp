@@ -6,9 +6,10 @@
 namespace varnuth::test {
 namespace {
 
-const std::string kSonHeader = CrLf({"st_format\t2", "Display_Start\tnon_forced", "TV_Type\tNTSC", "Tape_Type\tNON_DROP",
-                                     "Pixel_Area\t(0 477)", "Directory", "Display_Area\t(0 2 719 479)",
-                                     "Contrast\t(15 15 15 0)", "Color\t(0 1 2 0)", "SP_NUMBER\tSTART\tEND FILE_NAME"});
+const std::string kSonHeader =
+    CrLf({"st_format\t2", "Display_Start\tnon_forced", "TV_Type\tNTSC", "Tape_Type\tNON_DROP", "Pixel_Area\t(0 477)",
+          "Directory", "Display_Area\t(0 2 719 479)", "Contrast\t(15 15 15 0)", "Color\t(0 1 2 0)",
+          "SP_NUMBER\tSTART\tEND FILE_NAME"});
 
 std::string SonScript(const std::vector<std::string>& entries)
 {
@@ -36,19 +37,25 @@ TEST_F(SonicToSonTest, WritesADisplayAreaAndAnEntryLinePerNonEmptyLine)
          CrLf({"0001  00:00:20:13  00:00:24:01  0001.bmp", "", "0002  00:01:02:00  00:01:04:29  0002.bmp"}),
          {first, second}},
         {"no terminator after the last line",
-         "0001  00:00:20:13  00:00:24:01  0001.bmp\n0002  00:01:02:00  00:01:04:29  0002.bmp", {first, second}},
+         "0001  00:00:20:13  00:00:24:01  0001.bmp\n0002  00:01:02:00  00:01:04:29  0002.bmp",
+         {first, second}},
         {"empty source", "", {}},
         {"empty lines only", CrLf({"", "", ""}), {}},
         {"exactly 32 characters", CrLf({"0001  00:00:20:13  00:00:24:01  "}), {"0001\t00:00:20:13\t00:00:24:01\t"}},
-        {"40 spaces", CrLf({std::string(40, ' ')}),
+        {"40 spaces",
+         CrLf({std::string(40, ' ')}),
          {"    \t" + std::string(11, ' ') + "\t" + std::string(11, ' ') + "\t" + std::string(8, ' ')}},
-        {"gaps are never read and trailing spaces stay", CrLf({"0001ab00:00:20:13\t\t00:00:24:01xy0001.bmp  "}),
+        {"gaps are never read and trailing spaces stay",
+         CrLf({"0001ab00:00:20:13\t\t00:00:24:01xy0001.bmp  "}),
          {"0001\t00:00:20:13\t00:00:24:01\t0001.bmp  "}},
-        {"five-digit number is cut to four", CrLf({"00001 00:00:20:13  00:00:24:01  x.bmp"}),
+        {"five-digit number is cut to four",
+         CrLf({"00001 00:00:20:13  00:00:24:01  x.bmp"}),
          {"0000\t00:00:20:13\t00:00:24:01\tx.bmp"}},
-        {"no colons at all", CrLf({"Title of the listing, with no times at all"}),
+        {"no colons at all",
+         CrLf({"Title of the listing, with no times at all"}),
          {"Titl\tof the list\tg, with no \tmes at all"}},
-        {"bytes 128 to 255", CrLf({"0001  00:00:20:13  00:00:24:01  \xC3\xA9\xFF"}),
+        {"bytes 128 to 255",
+         CrLf({"0001  00:00:20:13  00:00:24:01  \xC3\xA9\xFF"}),
          {"0001\t00:00:20:13\t00:00:24:01\t\xC3\xA9\xFF"}},
     };
     for (const SonCase& c : cases) {

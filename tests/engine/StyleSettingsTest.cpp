@@ -33,9 +33,17 @@ TEST(StyleSettingsTest, ColoursHeldAsNumbersReadAsTheirDigits)
 TEST(StyleSettingsTest, FontSizeTextHasAPointAndNoSpareDigits)
 {
     const std::pair<float, const char*> cases[] = {
-        {18.0F, "18"},       {10.5F, "10.5"},        {8.25F, "8.25"},     {0.5F, "0.5"},
-        {72.0F, "72"},       {1638.0F, "1638"},      {12.1F, "12.1"},     {9.999999F, "9.999999"},
-        {99.999999F, "100"}, {1234567.0F, "1234567"}, {123456789.0F, "123456800"},
+        {18.0F, "18"},
+        {10.5F, "10.5"},
+        {8.25F, "8.25"},
+        {0.5F, "0.5"},
+        {72.0F, "72"},
+        {1638.0F, "1638"},
+        {12.1F, "12.1"},
+        {9.999999F, "9.999999"},
+        {99.999999F, "100"},
+        {1234567.0F, "1234567"},
+        {123456789.0F, "123456800"},
     };
     for (const auto& [size, text] : cases) {
         EXPECT_EQ(FontSizeText(size), text) << size;

@@ -7,8 +7,7 @@
 namespace varnuth::test {
 namespace {
 
-const std::string kDefaultStyleLine =
-    "Style: Default,VNI-Helve,18,16777215,16777215,16777215,0,0,0,2,0,2,10,10,14";
+const std::string kDefaultStyleLine = "Style: Default,VNI-Helve,18,16777215,16777215,16777215,0,0,0,2,0,2,10,10,14";
 
 std::string SsaScript(std::string_view styleLine, const std::vector<std::string>& dialogue)
 {
@@ -24,8 +23,8 @@ std::string SsaScript(std::string_view styleLine, const std::vector<std::string>
 
 std::string Dialogue(std::string_view start, std::string_view end, std::string_view text)
 {
-    return "Dialogue: Marked=0," + std::string(start) + "," + std::string(end)
-           + ",Default,TAV,0000,0000,0000,!Effect," + std::string(text);
+    return "Dialogue: Marked=0," + std::string(start) + "," + std::string(end) + ",Default,TAV,0000,0000,0000,!Effect,"
+           + std::string(text);
 }
 
 struct SsaCase {
@@ -54,24 +53,27 @@ TEST_F(SubRipToSsaTest, WritesOneDialogueLinePerEntry)
         {"CR line ends", "1\r00:00:01,000 --> 00:00:04,000\rHello\rworld\r\r", {hello}},
         {"empty source", "", {}},
         {"several blank lines after an entry",
-         CrLf({"1", "00:00:01,000 --> 00:00:04,000", "Hello", "world", "", "", ""}), {hello}},
+         CrLf({"1", "00:00:01,000 --> 00:00:04,000", "Hello", "world", "", "", ""}),
+         {hello}},
         {"blank lines before the first entry",
-         CrLf({"", "", "1", "00:00:01,000 --> 00:00:04,000", "Hello", "world", ""}), {hello}},
+         CrLf({"", "", "1", "00:00:01,000 --> 00:00:04,000", "Hello", "world", ""}),
+         {hello}},
         {"a timing line without text writes nothing",
          CrLf({"00:00:01,000 --> 00:00:04,000", "Hello", "world", "", "00:00:05,000 --> 00:00:06,000", ""}),
          {hello}},
         {"a blank line inside the text ends the entry",
-         CrLf({"00:00:01,000 --> 00:00:04,000", "Hello", "world", "", "dropped", "",
-               "00:01:02,345 --> 00:01:05,678", "Second entry", ""}),
+         CrLf({"00:00:01,000 --> 00:00:04,000", "Hello", "world", "", "dropped", "", "00:01:02,345 --> 00:01:05,678",
+               "Second entry", ""}),
          {hello, second}},
         {"text before any timing line is dropped",
-         CrLf({"title", "00:00:01,000 --> 00:00:04,000", "Hello", "world", ""}), {hello}},
+         CrLf({"title", "00:00:01,000 --> 00:00:04,000", "Hello", "world", ""}),
+         {hello}},
         {"a line of spaces is text",
          CrLf({"00:00:01,000 --> 00:00:04,000", "Hello", "   ", "world", ""}),
          {Dialogue("0:00:01.00", "0:00:04.00", "Hello\\N   \\Nworld")}},
         {"a missing blank line keeps the first entry with the next number",
-         CrLf({"00:00:01,000 --> 00:00:04,000", "Hello", "world", "2", "00:01:02,345 --> 00:01:05,678",
-               "Second entry", ""}),
+         CrLf({"00:00:01,000 --> 00:00:04,000", "Hello", "world", "2", "00:01:02,345 --> 00:01:05,678", "Second entry",
+               ""}),
          {Dialogue("0:00:01.00", "0:00:04.00", "Hello\\Nworld\\N2"), second}},
         {"bytes 128 to 255 and NUL are copied",
          CrLf({"00:00:01,000 --> 00:00:04,000", "Ti\xE1\xBA\xBFng Vi\xE1\xBB\x87t \xA9\xFF" + kNul + "!", ""}),
@@ -99,9 +101,9 @@ TEST_F(SubRipToSsaTest, CutsTimesByPositionFromTimingLinesOfExactShape)
                                                           + ",Default,TAV,0000,0000,0000,!Effect,text"}))
             << timing;
     }
-    for (const char* notTiming : {"00:00:01,000 --> 00:00:04,000 ", "0:00:01,000 --> 0:00:04,000",
-                                  "00:00:01,000 --> 00:00:04,000 X1:1 X2:2", "00:00:01,000 -> 00:00:04,0000",
-                                  "-->00:01,000 --> 00:00:04,000"}) {
+    for (const char* notTiming :
+         {"00:00:01,000 --> 00:00:04,000 ", "0:00:01,000 --> 0:00:04,000", "00:00:01,000 --> 00:00:04,000 X1:1 X2:2",
+          "00:00:01,000 -> 00:00:04,0000", "-->00:01,000 --> 00:00:04,000"}) {
         const RunOutcome outcome = Convert(OutputFormat::SSA, CrLf({notTiming, "text", ""}));
         EXPECT_EQ(Target(), SsaScript(kDefaultStyleLine, {})) << notTiming;
         EXPECT_EQ(outcome.count, 0) << notTiming;
@@ -116,18 +118,41 @@ TEST_F(SubRipToSsaTest, BuildsTheStyleLineFromSettingsAndChoices)
         const char* styleLine;
     };
     const StyleCase cases[] = {
-        {"defaults", [](ConversionRequest&) {}, "Style: Default,VNI-Helve,18,16777215,16777215,16777215,0,0,0,2,0,2,10,10,14"},
-        {"bold and italic ticked", [](ConversionRequest& r) { r.boldValue = 1; r.italicValue = 1; },
-         "Style: Default,VNI-Helve,18,16777215,16777215,16777215,0,-1,-1,2,0,2,10,10,14"},
-        {"greyed boxes", [](ConversionRequest& r) { r.boldValue = 2; r.italicValue = 2; },
+        {"defaults", [](ConversionRequest&) {},
          "Style: Default,VNI-Helve,18,16777215,16777215,16777215,0,0,0,2,0,2,10,10,14"},
-        {"left", [](ConversionRequest& r) { r.alignCentre = false; r.alignLeft = true; },
+        {"bold and italic ticked",
+         [](ConversionRequest& r) {
+             r.boldValue = 1;
+             r.italicValue = 1;
+         },
+         "Style: Default,VNI-Helve,18,16777215,16777215,16777215,0,-1,-1,2,0,2,10,10,14"},
+        {"greyed boxes",
+         [](ConversionRequest& r) {
+             r.boldValue = 2;
+             r.italicValue = 2;
+         },
+         "Style: Default,VNI-Helve,18,16777215,16777215,16777215,0,0,0,2,0,2,10,10,14"},
+        {"left",
+         [](ConversionRequest& r) {
+             r.alignCentre = false;
+             r.alignLeft = true;
+         },
          "Style: Default,VNI-Helve,18,16777215,16777215,16777215,0,0,0,2,0,1,10,10,14"},
-        {"right wins over left", [](ConversionRequest& r) { r.alignCentre = false; r.alignLeft = r.alignRight = true; },
+        {"right wins over left",
+         [](ConversionRequest& r) {
+             r.alignCentre = false;
+             r.alignLeft = r.alignRight = true;
+         },
          "Style: Default,VNI-Helve,18,16777215,16777215,16777215,0,0,0,2,0,3,10,10,14"},
-        {"margins as typed", [](ConversionRequest& r) { r.marginLeft = ""; r.marginRight = " 7x"; r.marginBottom = "1,2"; },
+        {"margins as typed",
+         [](ConversionRequest& r) {
+             r.marginLeft = "";
+             r.marginRight = " 7x";
+             r.marginBottom = "1,2";
+         },
          "Style: Default,VNI-Helve,18,16777215,16777215,16777215,0,0,0,2,0,2,, 7x,1,2"},
-        {"font and colours", [](ConversionRequest& r) {
+        {"font and colours",
+         [](ConversionRequest& r) {
              StyleSettings& s = r.style;
              s.str_fontname = std::string("Arial");
              s.str_fontsize = "10.5";

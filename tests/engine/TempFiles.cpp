@@ -31,7 +31,10 @@ void TempFolderTest::TearDown()
     std::filesystem::remove_all(folder_, ignored);
 }
 
-std::string TempFolderTest::PathOf(std::string_view name) const { return (folder_ / name).string(); }
+std::string TempFolderTest::PathOf(std::string_view name) const
+{
+    return (folder_ / name).string();
+}
 
 void TempFolderTest::WriteFile(std::string_view name, std::string_view bytes) const
 {
