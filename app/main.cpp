@@ -1,0 +1,16 @@
+#include "CompactStyle.h"
+#include "MessageBox.h"
+#include "QtDialogHost.h"
+#include "frmConvert.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    // The window's captions are sized for this style's indicators and gaps.
+    QApplication::setStyle(new CompactStyle);
+    frmConvert window(std::make_unique<QtDialogHost>(), ShowMessageBox);
+    window.show();
+    return QApplication::exec();
+}

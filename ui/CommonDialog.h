@@ -1,0 +1,39 @@
+#pragma once
+
+#include "DialogHost.h"
+
+#include <cstdint>
+#include <memory>
+
+/// One dialog component for the window's life: what one dialog leaves in it is where the next one starts.
+class CommonDialog {
+public:
+    static constexpr std::int32_t kOverwritePrompt = 2;
+    static constexpr std::int32_t kScreenFonts = 1;
+
+    explicit CommonDialog(std::unique_ptr<DialogHost> host);
+
+    // Each Show operation returns whether the user confirmed; a cancel changes no value.
+    bool ShowOpen();
+    bool ShowSave();
+    bool ShowFont();
+    bool ShowColor();
+
+    QString FileName;
+    QString Filter; // "description|pattern|description|pattern..."
+    std::int32_t Flags = 0;
+    QString FontName;
+    float FontSize = 0.0F;
+    bool FontBold = false;
+    bool FontItalic = false;
+    std::int32_t Color = 0; // red + 256 * green + 65536 * blue
+
+private:
+    std::unique_ptr<DialogHost> host_;
+};
+
+/// Qt's name filters for a "description|pattern|..." filter text.
+[[nodiscard]] QStringList NameFilters(const QString& filter);
+
+[[nodiscard]] std::int32_t PackColour(const QColor& colour);
+[[nodiscard]] QColor UnpackColour(std::int32_t packed);

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QProxyStyle>
+
+/// Fusion with the narrow gap between an option or check box and its caption that the layout was drawn for.
+class CompactStyle final : public QProxyStyle {
+    Q_OBJECT
+
+public:
+    CompactStyle();
+
+    int pixelMetric(PixelMetric metric, const QStyleOption* option = nullptr,
+                    const QWidget* widget = nullptr) const override;
+};
