@@ -21,9 +21,9 @@ constexpr int kSonIndex = 2;
 constexpr int kStlIndex = 3;
 
 const QString kSourceFilter = QStringLiteral("Subrip file (*.srt)|*.srt|Text file (*.txt)|*.txt|All files|*.*");
-const QString kTargetFilter = QStringLiteral(
-    "SSA script (*.ssa)|*.ssa|Fabsub Text (*.txt)|*.txt|SON DVDMaestro (*.son)|*.son|"
-    "STL DVDMaestro (*.stl)|*.stl|All files|*.*");
+const QString kTargetFilter =
+    QStringLiteral("SSA script (*.ssa)|*.ssa|Fabsub Text (*.txt)|*.txt|SON DVDMaestro (*.son)|*.son|"
+                   "STL DVDMaestro (*.stl)|*.stl|All files|*.*");
 
 /// Creates a control named \p name in \p container, placed by a rectangle in twips.
 template <typename Control>
@@ -45,12 +45,9 @@ Control* Place(QWidget* container, const char* name, const QRect& twips, const Q
 int CheckValue(const QCheckBox* box)
 {
     switch (box->checkState()) {
-    case Qt::Checked:
-        return 1;
-    case Qt::PartiallyChecked:
-        return 2;
-    case Qt::Unchecked:
-        break;
+    case Qt::Checked: return 1;
+    case Qt::PartiallyChecked: return 2;
+    case Qt::Unchecked: break;
     }
     return 0;
 }
@@ -143,11 +140,28 @@ void frmConvert::createControls()
     cmdClose = Place<QPushButton>(this, "cmdClose", {6240, 3360, 615, 375}, QStringLiteral("Close"));
     Label15 = Place<QLabel>(this, "Label15", {5040, 3960, 1815, 255}, QStringLiteral("Updated on 5 Feb 2002"));
 
-    const QList<QWidget*> focusOrder = {txtSource, cmdBrowse,    txtTarget,   cmdBrowse2,           cmdConvert,
-                                        cmdClose,  txtFont,      txtSize,     cmdFont,              Check1,
-                                        Check2,    cmdPrimary,   cmdSecondary, cmdTertiary,         txtLeft,
-                                        txtRight,  txtBottom,    Option1,     Option2,              Option3,
-                                        Option4->button(kSsaIndex), Option4->button(kSonIndex),
+    const QList<QWidget*> focusOrder = {txtSource,
+                                        cmdBrowse,
+                                        txtTarget,
+                                        cmdBrowse2,
+                                        cmdConvert,
+                                        cmdClose,
+                                        txtFont,
+                                        txtSize,
+                                        cmdFont,
+                                        Check1,
+                                        Check2,
+                                        cmdPrimary,
+                                        cmdSecondary,
+                                        cmdTertiary,
+                                        txtLeft,
+                                        txtRight,
+                                        txtBottom,
+                                        Option1,
+                                        Option2,
+                                        Option3,
+                                        Option4->button(kSsaIndex),
+                                        Option4->button(kSonIndex),
                                         Option4->button(kStlIndex)};
     for (qsizetype i = 1; i < focusOrder.size(); ++i) {
         setTabOrder(focusOrder[i - 1], focusOrder[i]);
@@ -169,16 +183,9 @@ void frmConvert::connectActions()
 
 void frmConvert::loadDefaults()
 {
-    style_.str_fontname = varnuth::kDefaultFontName;
-    style_.str_fontsize = varnuth::kDefaultFontSize;
+    style_.SetDefaults();
     showFontSettings();
-    style_.bold = "0";
-    style_.italic = "0";
-    style_.txtAlignment = "2";
     Option2->setChecked(true);
-    style_.primarycolor = varnuth::kWhite;
-    style_.secondarycolor = varnuth::kWhite;
-    style_.tertiarycolor = varnuth::kWhite;
 }
 
 void frmConvert::showFontSettings()

@@ -12,8 +12,10 @@ TEST(CommonDialog, TurnsFilterTextIntoQtNameFilters)
 
 TEST(CommonDialog, PacksColoursRedLowBlueHigh)
 {
-    for (const auto& [colour, packed] : {std::pair{QColor(255, 0, 0), 255}, {QColor(0, 255, 0), 65280},
-                                         {QColor(0, 0, 255), 16711680}, {QColor(255, 255, 255), 16777215},
+    for (const auto& [colour, packed] : {std::pair{QColor(255, 0, 0), 255},
+                                         {QColor(0, 255, 0), 65280},
+                                         {QColor(0, 0, 255), 16711680},
+                                         {QColor(255, 255, 255), 16777215},
                                          {QColor(1, 2, 3), 197121}}) {
         EXPECT_EQ(PackColour(colour), packed);
         EXPECT_EQ(UnpackColour(packed), colour);

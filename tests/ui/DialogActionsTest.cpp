@@ -69,8 +69,8 @@ TEST_F(DialogActionsTest, FontSizeIsWrittenWithAPointWhateverTheLocale)
 {
     const std::locale previous = std::locale::global(std::locale(std::locale::classic(), new CommaDecimal));
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    for (const auto& [size, text] : {std::pair{10.5, "10.5"}, {18.0, "18"}, {7.123456789, "7.123457"},
-                                     {1234.5678, "1234.568"}}) {
+    for (const auto& [size, text] :
+         {std::pair{10.5, "10.5"}, {18.0, "18"}, {7.123456789, "7.123457"}, {1234.5678, "1234.568"}}) {
         dialogs->Script(Font("DejaVu Sans", size));
         Click("cmdFont");
         EXPECT_EQ(Text("txtSize"), text);

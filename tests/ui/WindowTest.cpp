@@ -20,8 +20,13 @@ TEST_F(WindowTest, ShowsTheDefaultsOnceLoaded)
     EXPECT_EQ(window->windowTitle(), "Varnuth");
     EXPECT_EQ(window->minimumSize(), QSize(465, 285));
     EXPECT_EQ(window->maximumSize(), QSize(465, 285));
-    for (const auto& [box, text] : {std::pair{"txtSource", ""}, {"txtTarget", ""}, {"txtFont", "VNI-Helve"},
-                                    {"txtSize", "18"}, {"txtLeft", "10"}, {"txtRight", "10"}, {"txtBottom", "14"}}) {
+    for (const auto& [box, text] : {std::pair{"txtSource", ""},
+                                    {"txtTarget", ""},
+                                    {"txtFont", "VNI-Helve"},
+                                    {"txtSize", "18"},
+                                    {"txtLeft", "10"},
+                                    {"txtRight", "10"},
+                                    {"txtBottom", "14"}}) {
         EXPECT_EQ(Text(box), text) << box;
     }
     for (const char* button : {"Check1", "Check2", "Option1", "Option2", "Option3", "Option4_0", "Option4_2"}) {
@@ -79,8 +84,11 @@ TEST_F(WindowTest, FormatClickSetsTheFramesAndKeepsTheirValues)
     Click("Check1");
     Click("Option3");
     Find<QLineEdit>("txtLeft")->setText(QStringLiteral("7"));
-    for (const auto& [option, enabled] : {std::pair{"Option4_2", false}, {"Option4_0", true}, {"Option4_3", false},
-                                          {"Option4_3", false}, {"Option4_0", true}}) {
+    for (const auto& [option, enabled] : {std::pair{"Option4_2", false},
+                                          {"Option4_0", true},
+                                          {"Option4_3", false},
+                                          {"Option4_3", false},
+                                          {"Option4_0", true}}) {
         Click(option);
         for (const char* frame : {"Frame1", "Frame2", "Frame3"}) {
             EXPECT_EQ(Find(frame)->isEnabled(), enabled) << option << " " << frame;
@@ -107,15 +115,15 @@ TEST_F(WindowTest, TabFollowsTheFocusOrderAndSkipsDisabledFrames)
 {
     Activate();
     ASSERT_EQ(QApplication::focusWidget(), Find("txtSource"));
-    const std::vector<std::string> ssa = {"txtSource", "cmdBrowse", "txtTarget", "cmdBrowse2", "cmdConvert",
-                                          "cmdClose", "cmdFont", "Check1", "Check2", "cmdPrimary", "cmdSecondary",
-                                          "cmdTertiary", "txtLeft", "txtRight", "txtBottom", "Option1", "Option4_0",
-                                          "txtSource"};
+    const std::vector<std::string> ssa = {"txtSource",    "cmdBrowse",   "txtTarget", "cmdBrowse2", "cmdConvert",
+                                          "cmdClose",     "cmdFont",     "Check1",    "Check2",     "cmdPrimary",
+                                          "cmdSecondary", "cmdTertiary", "txtLeft",   "txtRight",   "txtBottom",
+                                          "Option1",      "Option4_0",   "txtSource"};
     EXPECT_EQ(TabStops(ssa.size()), ssa);
     Click("Option4_3");
     Find("txtSource")->setFocus();
-    const std::vector<std::string> stl = {"txtSource", "cmdBrowse", "txtTarget", "cmdBrowse2",
-                                          "cmdConvert", "cmdClose", "Option4_3", "txtSource"};
+    const std::vector<std::string> stl = {"txtSource",  "cmdBrowse", "txtTarget", "cmdBrowse2",
+                                          "cmdConvert", "cmdClose",  "Option4_3", "txtSource"};
     EXPECT_EQ(TabStops(stl.size()), stl);
 }
 
