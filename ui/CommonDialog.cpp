@@ -66,9 +66,7 @@ QStringList NameFilters(const QString& filter)
                 pattern = QStringLiteral("*");
             }
         }
-        const QString qtPatterns = QStringLiteral("(") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
-        // Qt reads the patterns from the parentheses at the end, which a description may already show.
-        nameFilters << (parts[i].endsWith(qtPatterns) ? parts[i] : parts[i] + QLatin1Char(' ') + qtPatterns);
+        nameFilters << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
     }
     return nameFilters;
 }

