@@ -66,6 +66,7 @@ QStringList NameFilters(const QString& filter)
                 pattern = QStringLiteral("*");
             }
         }
+        // The real dialogs hide this added copy of the patterns, so each description shows as written.
         nameFilters << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
     }
     return nameFilters;
