@@ -69,6 +69,7 @@ bool LineReader::AtEnd()
 
 std::string_view LineReader::ReadLine()
 {
+    line_ = {};
     if (AtEnd()) {
         return {};
     }
@@ -82,18 +83,33 @@ std::string_view LineReader::ReadLine()
             position_ = stop + 1;
             skipLineFeed_ = StartsPair(buffer_[stop]);
             if (!spansBuffers) {
-                return piece;
+                line_ = piece;
+                return line_;
             }
             longLine_.append(piece);
-            return longLine_;
+            line_ = longLine_;
+            return line_;
         }
         longLine_.append(piece);
         spansBuffers = true;
         position_ = filled_;
         if (!Refill()) {
-            return longLine_;
+            line_ = longLine_;
+            return line_;
         }
     }
+}
+
+void LineReader::MoveLineInto(std::string& out, std::string_view prefix, std::size_t replaced)
+{
+    if (line_.data() != longLine_.data() || line_.empty()) {
+        out.assign(prefix).append(line_.substr(replaced));
+        return;
+    }
+    // The caller's old storage becomes the next long line's, so nothing is allocated or copied whole.
+    out.swap(longLine_);
+    out.replace(0, replaced, prefix);
+    line_ = {};
 }
 
 std::size_t LineReader::FindLineEnd()

@@ -123,7 +123,7 @@ void ConvertSubRipToSsa(LineReader& source, LineWriter& target, const Conversion
             }
             if (firstLine) {
                 writeDialogue();
-                dialogueLine.assign(dialoguePrefix).append(line);
+                source.MoveLineInto(dialogueLine, dialoguePrefix);
                 firstLine = false;
             } else {
                 dialogueLine.append(kLineBreak).append(line);
