@@ -10,7 +10,7 @@
 namespace varnuth {
 namespace {
 
-constexpr std::size_t kBufferSize = 64 * 1024;
+constexpr std::size_t kBufferSize = std::size_t{64} * 1024;
 
 // CR LF, CR alone and LF alone all end a line, so files from any platform read alike.
 constexpr char kCarriageReturn = '\r';

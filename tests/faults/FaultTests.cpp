@@ -27,7 +27,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::size_t kMiB = 1024 * 1024;
+constexpr std::size_t kMiB = std::size_t{1024} * 1024;
 
 std::string ReadFile(const fs::path& path)
 {
@@ -161,7 +161,7 @@ class FullDiskTest : public FaultTest, public testing::WithParamInterface<FullDi
 
 TEST_P(FullDiskTest, FileSizeLimitStopsTheRunPartWay)
 {
-    constexpr rlim_t kLimit = 256 * 1024;
+    constexpr rlim_t kLimit = rlim_t{256} * 1024;
     const fs::path source = folder_ / "source.txt";
     const fs::path target = folder_ / "target.txt";
     const std::string bytes = GetParam().source(4 * kMiB);

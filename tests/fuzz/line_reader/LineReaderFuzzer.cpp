@@ -33,7 +33,7 @@ std::vector<std::string> ReferenceLines(std::string_view bytes)
 // terminators and lines are split between two reads. Bit 1 chooses whether the filler ends its own line.
 std::string Source(std::string_view input)
 {
-    constexpr std::size_t kReaderBuffer = 64 * 1024;
+    constexpr std::size_t kReaderBuffer = std::size_t{64} * 1024;
     if (input.empty() || (static_cast<unsigned char>(input.front()) & 1U) == 0) {
         return std::string(input);
     }
