@@ -307,6 +307,7 @@ TEST_P(HugeLineTest, MemoryIsBoundedByTheLine)
 
     ASSERT_TRUE(run.finished);
     EXPECT_TRUE(run.succeeded) << run.description;
+    RecordProperty("peakGrowthKiB", std::to_string(run.peakGrowthKib));
     EXPECT_EQ(fs::file_size(source), kLine);
     EXPECT_EQ(fs::last_write_time(source), sourceTime);
 #if defined(__SANITIZE_ADDRESS__)
