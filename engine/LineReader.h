@@ -39,8 +39,6 @@ private:
     bool Refill();
     std::size_t FindLineEnd();
 
-    static constexpr std::size_t kNotSearched = static_cast<std::size_t>(-1);
-
     struct FileCloser {
         void operator()(std::FILE* file) const noexcept { std::fclose(file); }
     };
@@ -52,8 +50,6 @@ private:
     std::size_t filled_ = 0;
     std::string longLine_;
     std::string_view line_;
-    std::size_t nextCarriageReturn_ = kNotSearched;
-    std::size_t nextLineFeed_ = kNotSearched;
     bool skipLineFeed_ = false;
     long lineNumber_ = 0;
 };
