@@ -110,18 +110,24 @@ ChildRun RunInChild(const std::function<RunOutcome()>& body, int timeoutSeconds 
     }
     const pid_t child = ::fork();
     if (child == 0) {
-        ::close(channel[0]);
-        rusage before{};
-        ::getrusage(RUSAGE_SELF, &before);
-        const RunOutcome outcome = body();
-        rusage after{};
-        ::getrusage(RUSAGE_SELF, &after);
-        std::ostringstream report;
-        report << outcome.succeeded() << ' ' << (outcome.error ? outcome.error->number() : 0) << ' '
-               << (after.ru_maxrss - before.ru_maxrss) << ' ' << (outcome.error ? outcome.error->description() : "");
-        const std::string text = report.str();
-        const bool sent = ::write(channel[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());
-        ::_exit(sent ? 0 : 1);
+        // The child never returns into the test program, whatever happens in the run.
+        try {
+            ::close(channel[0]);
+            rusage before{};
+            ::getrusage(RUSAGE_SELF, &before);
+            const RunOutcome outcome = body();
+            rusage after{};
+            ::getrusage(RUSAGE_SELF, &after);
+            std::ostringstream report;
+            report << outcome.succeeded() << ' ' << (outcome.error ? outcome.error->number() : 0) << ' '
+                   << (after.ru_maxrss - before.ru_maxrss) << ' '
+                   << (outcome.error ? outcome.error->description() : "");
+            const std::string text = report.str();
+            const bool sent = ::write(channel[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());
+            ::_exit(sent ? 0 : 1);
+        } catch (...) {
+            ::_exit(1);
+        }
     }
     ::close(channel[1]);
     ChildRun run;
