@@ -23,6 +23,10 @@ public:
     /// The next line without its terminator; valid until the next call. Call only while !AtEnd().
     std::string_view ReadLine();
 
+    /// Makes \p out the line last read, with \p prefix in place of its first \p replaced characters. A line
+    /// longer than the read buffer is handed over instead of copied, so a huge line is held once, not twice.
+    void MoveLineInto(std::string& out, std::string_view prefix, std::size_t replaced = 0);
+
     /// The number of lines read so far, so that failures can name the line.
     [[nodiscard]] long LineNumber() const noexcept { return lineNumber_; }
 
@@ -35,8 +39,6 @@ private:
     bool Refill();
     std::size_t FindLineEnd();
 
-    static constexpr std::size_t kNotSearched = static_cast<std::size_t>(-1);
-
     struct FileCloser {
         void operator()(std::FILE* file) const noexcept { std::fclose(file); }
     };
@@ -47,8 +49,7 @@ private:
     std::size_t position_ = 0;
     std::size_t filled_ = 0;
     std::string longLine_;
-    std::size_t nextCarriageReturn_ = kNotSearched;
-    std::size_t nextLineFeed_ = kNotSearched;
+    std::string_view line_;
     bool skipLineFeed_ = false;
     long lineNumber_ = 0;
 };

@@ -8,7 +8,7 @@
 namespace varnuth {
 namespace {
 
-constexpr std::size_t kBufferSize = 64 * 1024;
+constexpr std::size_t kBufferSize = std::size_t{64} * 1024;
 constexpr std::string_view kLineEnd = "\r\n";
 
 std::string OpenContext(const std::string& name)

@@ -32,7 +32,7 @@ constexpr std::string_view kHeader[] = {
 };
 
 constexpr std::string_view kFieldSeparator = "\t,\t";
-constexpr char kContinuationJoin = '|';
+constexpr std::string_view kContinuationJoin = "|";
 
 // An entry line is told from a continuation line by the three colons of its start timecode alone.
 bool IsEntryLine(std::string_view line)
@@ -51,6 +51,7 @@ void ConvertSonicToStl(LineReader& source, LineWriter& target, SubtitleCounter& 
         target.WriteLine(line);
     }
     std::string pending;
+    std::string entryStart;
     // Each version of the pending entry is written once, and none is lost at a new entry or the end.
     bool pendingUnwritten = false;
     const auto writePending = [&] {
@@ -66,14 +67,15 @@ void ConvertSonicToStl(LineReader& source, LineWriter& target, SubtitleCounter& 
         } else if (IsEntryLine(line)) {
             const sonic::EntryFields entry = sonic::CutEntry(line, source.LineNumber());
             writePending();
-            pending.assign(entry.start)
-                .append(kFieldSeparator)
-                .append(entry.end)
-                .append(kFieldSeparator)
-                .append(entry.rest);
+            entryStart.assign(entry.start).append(kFieldSeparator).append(entry.end).append(kFieldSeparator);
+            source.MoveLineInto(pending, entryStart, sonic::kRestStart);
             pendingUnwritten = true;
         } else {
-            pending.append(1, kContinuationJoin).append(line);
+            if (pending.empty()) {
+                source.MoveLineInto(pending, kContinuationJoin);
+            } else {
+                pending.append(kContinuationJoin).append(line);
+            }
             pendingUnwritten = true;
             counter.Increment();
         }

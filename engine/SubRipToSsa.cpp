@@ -46,14 +46,14 @@ void AppendTime(std::string& out, std::string_view timingLine, std::size_t clock
         .append(timingLine.substr(clockStart + kHundredthsOffset, kHundredthsWidth));
 }
 
-std::string DialoguePrefix(std::string_view timingLine)
+// Built into the caller's string, so that a run of any length allocates it once.
+void SetDialoguePrefix(std::string& prefix, std::string_view timingLine)
 {
-    std::string prefix(kDialogueStart);
+    prefix.assign(kDialogueStart);
     AppendTime(prefix, timingLine, kStartClockStart);
     prefix.append(1, ',');
     AppendTime(prefix, timingLine, kEndClockStart);
     prefix.append(kDialogueFields);
-    return prefix;
 }
 
 void CopyStyleChoices(const ConversionRequest& request, StyleSettings& style)
@@ -112,7 +112,7 @@ void ConvertSubRipToSsa(LineReader& source, LineWriter& target, const Conversion
     while (!source.AtEnd()) {
         const std::string_view line = source.ReadLine();
         if (IsTimingLine(line)) {
-            dialoguePrefix = DialoguePrefix(line);
+            SetDialoguePrefix(dialoguePrefix, line);
             inEntry = true;
             firstLine = true;
             entryWritten = false;
@@ -122,7 +122,7 @@ void ConvertSubRipToSsa(LineReader& source, LineWriter& target, const Conversion
             }
             if (firstLine) {
                 writeDialogue();
-                dialogueLine.assign(dialoguePrefix).append(line);
+                source.MoveLineInto(dialogueLine, dialoguePrefix);
                 firstLine = false;
             } else {
                 dialogueLine.append(kLineBreak).append(line);
