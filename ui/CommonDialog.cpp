@@ -80,5 +80,5 @@ std::int32_t PackColour(const QColor& colour)
 
 QColor UnpackColour(std::int32_t packed)
 {
-    return QColor(packed & 0xFF, (packed >> 8) & 0xFF, (packed >> 16) & 0xFF);
+    return {packed & 0xFF, (packed >> 8) & 0xFF, (packed >> 16) & 0xFF};
 }
