@@ -9,7 +9,7 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     // The window's captions are sized for this style's indicators and gaps.
-    QApplication::setStyle(new CompactStyle);
+    UseCompactStyle();
     frmConvert window(std::make_unique<QtDialogHost>(), ShowMessageBox);
     window.show();
     return QApplication::exec();

@@ -1,5 +1,6 @@
 #include "CompactStyle.h"
 
+#include <QApplication>
 #include <QStyleFactory>
 
 CompactStyle::CompactStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
@@ -11,4 +12,9 @@ int CompactStyle::pixelMetric(PixelMetric metric, const QStyleOption* option, co
         return kCaptionGap;
     }
     return QProxyStyle::pixelMetric(metric, option, widget);
+}
+
+void UseCompactStyle()
+{
+    QApplication::setStyle(new CompactStyle);
 }

@@ -12,3 +12,6 @@ public:
     int pixelMetric(PixelMetric metric, const QStyleOption* option = nullptr,
                     const QWidget* widget = nullptr) const override;
 };
+
+/// Makes the running application use CompactStyle; the application owns and deletes it.
+void UseCompactStyle();

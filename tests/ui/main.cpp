@@ -10,7 +10,7 @@ int main(int argc, char* argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QApplication::setStyle(new CompactStyle); // NOLINT(clang-analyzer-cplusplus.NewDeleteLeaks): owned by app
+    UseCompactStyle();
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
