@@ -9,12 +9,14 @@ namespace {
 
 const std::string kDefaultStyleLine = "Style: Default,VNI-Helve,18,16777215,16777215,16777215,0,0,0,2,0,2,10,10,14";
 
+const std::string kSsaHeader =
+    CrLf({"! SSA Varnuth by Tavendrel - " + std::string(kContactAddress), "Title: Tavendrel",
+          "Original Script: Tavendrel", "Original Editing: Tavendrel", "Original Timing: Tavendrel",
+          "Original Script Checking: Tavendrel", "Synch Point: Side 1 0m00s", "Collisions: Normal", "Timer: 100.0000"});
+
 std::string SsaScript(std::string_view styleLine, const std::vector<std::string>& dialogue)
 {
-    std::string script = CrLf({"! SSA Varnuth by Tavendrel - " + std::string(kContactAddress), "Title: Tavendrel",
-                               "Original Script: Tavendrel", "Original Editing: Tavendrel",
-                               "Original Timing: Tavendrel", "Original Script Checking: Tavendrel",
-                               "Synch Point: Side 1 0m00s", "Collisions: Normal", "Timer: 100.0000", styleLine});
+    std::string script = kSsaHeader + CrLf({styleLine});
     for (const std::string& line : dialogue) {
         script += line + "\r\n";
     }
@@ -50,7 +52,6 @@ TEST_F(SubRipToSsaTest, WritesOneDialogueLinePerEntry)
                "Second entry"}),
          {hello, second}},
         {"LF line ends", "1\n00:00:01,000 --> 00:00:04,000\nHello\nworld\n\n", {hello}},
-        {"CR line ends", "1\r00:00:01,000 --> 00:00:04,000\rHello\rworld\r\r", {hello}},
         {"empty source", "", {}},
         {"several blank lines after an entry",
          CrLf({"1", "00:00:01,000 --> 00:00:04,000", "Hello", "world", "", "", ""}),

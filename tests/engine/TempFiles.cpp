@@ -1,8 +1,9 @@
 #include "TempFiles.h"
 
+#include <stdlib.h>
+
 #include <fstream>
 #include <iterator>
-#include <random>
 
 namespace varnuth::test {
 
@@ -15,13 +16,24 @@ std::string CrLf(std::initializer_list<std::string_view> lines)
     return text;
 }
 
+std::string ReadBytes(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const std::filesystem::path& path, std::string_view bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    ASSERT_TRUE(out.good()) << "cannot write " << path;
+}
+
 void TempFolderTest::SetUp()
 {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder_ = std::filesystem::temp_directory_path()
-              / ("varnuth-" + std::string(info->name()) + "-" + std::to_string(std::random_device{}()));
-    std::filesystem::remove_all(folder_);
-    std::filesystem::create_directories(folder_);
+    std::string pattern = (std::filesystem::temp_directory_path() / "varnuth-test-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    folder_ = pattern;
 }
 
 void TempFolderTest::TearDown()
@@ -38,15 +50,12 @@ std::string TempFolderTest::PathOf(std::string_view name) const
 
 void TempFolderTest::WriteFile(std::string_view name, std::string_view bytes) const
 {
-    std::ofstream out(folder_ / name, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    ASSERT_TRUE(out.good()) << "cannot write " << name;
+    WriteBytes(folder_ / name, bytes);
 }
 
 std::string TempFolderTest::ReadFile(std::string_view name) const
 {
-    std::ifstream in(folder_ / name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return ReadBytes(folder_ / name);
 }
 
 void ConversionTest::SetUp()

@@ -14,6 +14,12 @@ namespace varnuth::test {
 /// Each line followed by CR LF, the way every target line is written.
 std::string CrLf(std::initializer_list<std::string_view> lines);
 
+/// The whole file at \p path, as bytes.
+std::string ReadBytes(const std::filesystem::path& path);
+
+/// Makes \p path hold exactly \p bytes.
+void WriteBytes(const std::filesystem::path& path, std::string_view bytes);
+
 /// A fresh folder per test, removed afterwards, with helpers to write and read whole files as bytes.
 class TempFolderTest : public ::testing::Test {
 protected:

@@ -1,6 +1,7 @@
 // The engine on a machine that fails: a full disk, a vanished folder, sources that never end, a huge line.
 // Each run must end in a RunError (never the count) and leave the source as it was.
 
+#include "../engine/TempFiles.h"
 #include "ConversionRun.h"
 #include "StyleSettings.h"
 
@@ -29,19 +30,6 @@ namespace fs = std::filesystem;
 
 constexpr std::size_t kMiB = std::size_t{1024} * 1024;
 
-std::string ReadFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-    ASSERT_TRUE(out.good()) << path;
-}
-
 // Sources of about `bytes` bytes, each subtitle converting to at least one target line.
 std::string SubRipSource(std::size_t bytes)
 {
@@ -61,22 +49,8 @@ std::string SonicSource(std::size_t bytes)
     return source;
 }
 
-class FaultTest : public testing::Test {
+class FaultTest : public test::TempFolderTest {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "varnuth-faults-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder_ = pattern;
-    }
-
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::permissions(folder_, fs::perms::owner_all, fs::perm_options::add, ignored);
-        fs::remove_all(folder_, ignored);
-    }
-
     static RunOutcome Convert(const fs::path& source, const fs::path& target, OutputFormat format)
     {
         StyleSettings style;
@@ -88,8 +62,6 @@ protected:
         request.alignCentre = true;
         return PerformConversion(request);
     }
-
-    fs::path folder_;
 };
 
 // What a run in a child process reported, or that it did not finish in time.
@@ -149,8 +121,8 @@ ChildRun RunInChild(const std::function<RunOutcome()>& body, int timeoutSeconds 
     int status = 0;
     ::waitpid(child, &status, 0);
     std::istringstream report(text);
-    run.finished = WIFEXITED(status) && WEXITSTATUS(status) == 0 && (report >> run.succeeded >> run.number
-                                                                    >> run.peakGrowthKib);
+    run.finished =
+        WIFEXITED(status) && WEXITSTATUS(status) == 0 && (report >> run.succeeded >> run.number >> run.peakGrowthKib);
     std::getline(report >> std::ws, run.description);
     return run;
 }
@@ -161,7 +133,10 @@ struct FullDiskCase {
     std::string (*source)(std::size_t);
 };
 
-void PrintTo(const FullDiskCase& value, std::ostream* out) { *out << value.name; }
+void PrintTo(const FullDiskCase& value, std::ostream* out)
+{
+    *out << value.name;
+}
 
 class FullDiskTest : public FaultTest, public testing::WithParamInterface<FullDiskCase> {};
 
@@ -171,7 +146,7 @@ TEST_P(FullDiskTest, FileSizeLimitStopsTheRunPartWay)
     const fs::path source = folder_ / "source.txt";
     const fs::path target = folder_ / "target.txt";
     const std::string bytes = GetParam().source(4 * kMiB);
-    WriteFile(source, bytes);
+    test::WriteBytes(source, bytes);
 
     const ChildRun run = RunInChild([&] {
         std::signal(SIGXFSZ, SIG_IGN);
@@ -186,7 +161,7 @@ TEST_P(FullDiskTest, FileSizeLimitStopsTheRunPartWay)
     EXPECT_NE(run.description.find(target.string()), std::string::npos) << run.description;
     EXPECT_EQ(run.description.find("rows finished"), std::string::npos) << run.description;
     EXPECT_EQ(fs::file_size(target), kLimit);
-    EXPECT_EQ(ReadFile(source), bytes);
+    EXPECT_EQ(test::ReadBytes(source), bytes);
 }
 
 TEST_P(FullDiskTest, DevFullReportsNoSpace)
@@ -195,14 +170,14 @@ TEST_P(FullDiskTest, DevFullReportsNoSpace)
     // A header alone fails at the closing flush; a large source fails while converting.
     for (const std::size_t size : {std::size_t{0}, 2 * kMiB}) {
         const std::string bytes = GetParam().source(size);
-        WriteFile(source, bytes);
+        test::WriteBytes(source, bytes);
 
         const RunOutcome outcome = Convert(source, "/dev/full", GetParam().format);
 
         ASSERT_FALSE(outcome.succeeded()) << size;
         EXPECT_EQ(outcome.error->number(), ENOSPC);
         EXPECT_NE(outcome.error->description().find("/dev/full"), std::string::npos);
-        EXPECT_EQ(ReadFile(source), bytes);
+        EXPECT_EQ(test::ReadBytes(source), bytes);
     }
 }
 
@@ -218,7 +193,7 @@ TEST_F(FaultTest, TargetFolderRemovedOrReplacedBetweenRuns)
     const fs::path targetFolder = folder_ / "out";
     const fs::path target = targetFolder / "target.ssa";
     const std::string bytes = SubRipSource(1024);
-    WriteFile(source, bytes);
+    test::WriteBytes(source, bytes);
     fs::create_directory(targetFolder);
     ASSERT_TRUE(Convert(source, target, OutputFormat::SSA).succeeded());
 
@@ -229,12 +204,12 @@ TEST_F(FaultTest, TargetFolderRemovedOrReplacedBetweenRuns)
     EXPECT_NE(outcome.error->description().find(target.string()), std::string::npos);
 
     // A file where the folder was stops root as well.
-    WriteFile(targetFolder, "not a folder");
+    test::WriteBytes(targetFolder, "not a folder");
     outcome = Convert(source, target, OutputFormat::SSA);
     ASSERT_FALSE(outcome.succeeded());
     EXPECT_EQ(outcome.error->number(), ENOTDIR);
-    EXPECT_EQ(ReadFile(targetFolder), "not a folder");
-    EXPECT_EQ(ReadFile(source), bytes);
+    EXPECT_EQ(test::ReadBytes(targetFolder), "not a folder");
+    EXPECT_EQ(test::ReadBytes(source), bytes);
 }
 
 TEST_F(FaultTest, TargetFolderMadeUnwritableBetweenRuns)
@@ -242,7 +217,7 @@ TEST_F(FaultTest, TargetFolderMadeUnwritableBetweenRuns)
     const fs::path source = folder_ / "source.srt";
     const fs::path targetFolder = folder_ / "out";
     const std::string bytes = SubRipSource(1024);
-    WriteFile(source, bytes);
+    test::WriteBytes(source, bytes);
     fs::create_directory(targetFolder);
     ASSERT_TRUE(Convert(source, targetFolder / "first.ssa", OutputFormat::SSA).succeeded());
 
@@ -260,7 +235,7 @@ TEST_F(FaultTest, TargetFolderMadeUnwritableBetweenRuns)
     EXPECT_EQ(outcome.error->number(), EACCES);
     EXPECT_NE(outcome.error->description().find(target.string()), std::string::npos);
     EXPECT_FALSE(fs::exists(target));
-    EXPECT_EQ(ReadFile(source), bytes);
+    EXPECT_EQ(test::ReadBytes(source), bytes);
 }
 
 TEST_F(FaultTest, EndlessSourcesAreRefusedBeforeAnythingIsTouched)
@@ -269,7 +244,7 @@ TEST_F(FaultTest, EndlessSourcesAreRefusedBeforeAnythingIsTouched)
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const fs::path target = folder_ / "target.ssa";
     for (const fs::path& source : {fifo, fs::path("/dev/zero")}) {
-        WriteFile(target, "earlier content");
+        test::WriteBytes(target, "earlier content");
         const ChildRun run = RunInChild([&] { return Convert(source, target, OutputFormat::SSA); }, 10);
 
         ASSERT_TRUE(run.finished) << source << " hung";
@@ -277,7 +252,7 @@ TEST_F(FaultTest, EndlessSourcesAreRefusedBeforeAnythingIsTouched)
         EXPECT_EQ(run.number, EINVAL);
         EXPECT_NE(run.description.find(source.string()), std::string::npos) << run.description;
         EXPECT_NE(run.description.find("not a regular file"), std::string::npos) << run.description;
-        EXPECT_EQ(ReadFile(target), "earlier content");
+        EXPECT_EQ(test::ReadBytes(target), "earlier content");
     }
     EXPECT_TRUE(fs::is_fifo(fifo));
 }
@@ -288,7 +263,10 @@ struct HugeLineCase {
     const char* lineStart; // the huge line is this text followed by filler up to its size
 };
 
-void PrintTo(const HugeLineCase& value, std::ostream* out) { *out << value.name; }
+void PrintTo(const HugeLineCase& value, std::ostream* out)
+{
+    *out << value.name;
+}
 
 class HugeLineTest : public FaultTest, public testing::WithParamInterface<HugeLineCase> {};
 
