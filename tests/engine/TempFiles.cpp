@@ -1,6 +1,6 @@
 #include "TempFiles.h"
 
-#include <stdlib.h>
+#include <cstdlib>
 
 #include <fstream>
 #include <iterator>
