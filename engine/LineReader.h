@@ -33,8 +33,6 @@ public:
     /// Closes the file; does nothing if it is already closed.
     void Close() noexcept;
 
-    [[nodiscard]] const std::string& name() const noexcept { return name_; }
-
 private:
     bool Refill();
     std::size_t FindLineEnd();

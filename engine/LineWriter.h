@@ -30,8 +30,6 @@ public:
     /// Keeps what was written and closes without reporting, for a run that has already failed.
     void CloseAfterFailure() noexcept;
 
-    [[nodiscard]] const std::string& name() const noexcept { return name_; }
-
 private:
     void Append(std::string_view bytes);
     void Flush();
