@@ -186,15 +186,14 @@ void TargetFile::OpenInPlace(FileIdentity source)
     struct stat opened {};
     int error = 0;
     std::string_view reason;
-    if (::fstat(descriptor_, &opened) != 0) {
-        error = errno;
-    } else if (!S_ISREG(opened.st_mode)) {
+    const bool examined = ::fstat(descriptor_, &opened) == 0;
+    if (examined && !S_ISREG(opened.st_mode)) {
         error = EINVAL;
         reason = "it is no longer a regular file";
-    } else if (IdentityOf(opened) == source) {
+    } else if (examined && IdentityOf(opened) == source) {
         error = EEXIST;
         reason = "it is the source file";
-    } else if (::ftruncate(descriptor_, 0) != 0) {
+    } else if (!examined || ::ftruncate(descriptor_, 0) != 0) {
         error = errno;
     }
     if (error != 0) {

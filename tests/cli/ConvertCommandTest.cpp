@@ -1,6 +1,5 @@
 #include "../engine/TempFiles.h"
 
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -89,7 +88,7 @@ TEST_F(ConvertCommandTest, LostOutputAndFileSizeLimitExitWith1)
 {
     WriteFile("in.srt", kSubRip);
     std::string large;
-    while (large.size() < 256 * 1024) {
+    while (large.size() < std::size_t{256} * 1024) {
         large += kSubRip;
     }
     WriteFile("large.srt", large);
