@@ -2,11 +2,16 @@
 
 #include "ConversionRun.h"
 #include "StyleSettings.h"
+#include "TargetFile.h"
 
 #include <getopt.h>
 
+#include <cerrno>
 #include <charconv>
+#include <climits>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -35,7 +40,9 @@ Converts a SubRip file to an SSA script, or a Sonic listing to a SON or STL scri
   -h, --help                        show this help and exit
       --version                     show the version and exit
 
-Prints "N rows finished!!!" and exits 0 on success; prints the failure and exits 1 otherwise.
+Prints "N rows finished!!!" and exits 0 on success; prints the failure and exits 1 otherwise
+(the target is then as it was before). Usage errors, empty names and text values holding a
+line break, an empty font or size exit 2.
 )";
 
 enum Option : int {
@@ -124,6 +131,29 @@ void SetAlignment(std::string_view text, ConversionRequest& request)
     }
 }
 
+// A line break would end the style line early and start a line of the user's making in the script.
+std::string TextOption(std::string_view name, const char* text, bool mayBeEmpty)
+{
+    const std::string_view value(text);
+    if (value.find_first_of("\r\n") != std::string_view::npos) {
+        throw UsageError{"--" + std::string(name) + " must not hold a line break"};
+    }
+    if (value.empty() && !mayBeEmpty) {
+        throw UsageError{"--" + std::string(name) + " must not be empty"};
+    }
+    return std::string(value);
+}
+
+// The option a getopt failure is about: for a grouped short option the letter, not the whole argument.
+std::string FailedOption(char** argv)
+{
+    constexpr std::string_view kShortOptions = "fh";
+    if (optopt > 0 && optopt <= UCHAR_MAX && kShortOptions.find(static_cast<char>(optopt)) == std::string_view::npos) {
+        return {'-', static_cast<char>(optopt)};
+    }
+    return argv[optind - 1];
+}
+
 SettingValue ColourOption(std::string_view name, const char* text)
 {
     const std::optional<std::int32_t> colour = ParseColour(text);
@@ -149,21 +179,21 @@ Action ParseArguments(int argc, char** argv, ConversionRequest& request, StyleSe
             request.format = *format;
             break;
         }
-        case kFont: style.str_fontname = std::string(optarg); break;
-        case kSize: style.str_fontsize = optarg; break;
+        case kFont: style.str_fontname = TextOption("font", optarg, false); break;
+        case kSize: style.str_fontsize = TextOption("size", optarg, false); break;
         case kBold: request.boldValue = 1; break;
         case kItalic: request.italicValue = 1; break;
         case kAlign: SetAlignment(optarg, request); break;
-        case kMarginLeft: request.marginLeft = optarg; break;
-        case kMarginRight: request.marginRight = optarg; break;
-        case kMarginBottom: request.marginBottom = optarg; break;
+        case kMarginLeft: request.marginLeft = TextOption("margin-left", optarg, true); break;
+        case kMarginRight: request.marginRight = TextOption("margin-right", optarg, true); break;
+        case kMarginBottom: request.marginBottom = TextOption("margin-bottom", optarg, true); break;
         case kPrimary: style.primarycolor = ColourOption("primary", optarg); break;
         case kSecondary: style.secondarycolor = ColourOption("secondary", optarg); break;
         case kTertiary: style.tertiarycolor = ColourOption("tertiary", optarg); break;
         case 'h': return Action::Help;
         case kVersion: return Action::Version;
-        case ':': throw UsageError{"option '" + std::string(argv[optind - 1]) + "' needs a value"};
-        default: throw UsageError{"unknown option '" + std::string(argv[optind - 1]) + "'"};
+        case ':': throw UsageError{"option '" + FailedOption(argv) + "' needs a value"};
+        default: throw UsageError{"unknown option '" + FailedOption(argv) + "'"};
         }
     }
     constexpr int kOperands = 2;
@@ -172,7 +202,64 @@ Action ParseArguments(int argc, char** argv, ConversionRequest& request, StyleSe
     }
     request.sourceName = argv[optind];
     request.targetName = argv[optind + 1];
+    if (request.sourceName.empty() || request.targetName.empty()) {
+        throw UsageError{"SOURCE and TARGET must not be empty"};
+    }
     return Action::Convert;
+}
+
+// Names come from the user and reach the terminal: no control character gets there as itself.
+std::string Printable(std::string_view text)
+{
+    constexpr unsigned char kFirstPrintable = 32;
+    constexpr unsigned char kDelete = 127;
+    std::string shown;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < kFirstPrintable || byte == kDelete) {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\%03o", byte);
+            shown += escaped;
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
+int ReportFailure(std::string_view message)
+{
+    std::cerr << "varnuth-convert: " << Printable(message) << '\n';
+    return kExitFailure;
+}
+
+// Like the GNU tools: output that did not arrive is a failure, also for --help and --version.
+int PrintResult(std::string_view text)
+{
+    std::cout << text << std::flush;
+    if (!std::cout) {
+        return ReportFailure(std::string("write error on standard output: ") + std::strerror(errno));
+    }
+    return 0;
+}
+
+extern "C" void EndOnSignal(int number)
+{
+    RemoveUnfinishedTarget();
+    std::signal(number, SIG_DFL);
+    std::raise(number);
+}
+
+// An interrupted run leaves no temporary file; a file-size limit is a failure the run reports, not a kill.
+void InstallSignalHandlers()
+{
+    for (const int number : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction action {};
+        action.sa_handler = EndOnSignal;
+        sigemptyset(&action.sa_mask);
+        sigaction(number, &action, nullptr);
+    }
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 } // namespace
@@ -188,22 +275,21 @@ int main(int argc, char** argv)
     request.marginBottom = "14";
     try {
         switch (ParseArguments(argc, argv, request, style)) {
-        case Action::Help: std::cout << kUsage; return 0;
-        case Action::Version: std::cout << "varnuth-convert " << VARNUTH_VERSION << '\n'; return 0;
+        case Action::Help: return PrintResult(kUsage);
+        case Action::Version: return PrintResult("varnuth-convert " VARNUTH_VERSION "\n");
         case Action::Convert: break;
         }
     } catch (const UsageError& error) {
-        std::cerr << "varnuth-convert: " << error.message << "\n"
+        std::cerr << "varnuth-convert: " << Printable(error.message) << "\n"
                   << "Usage: varnuth-convert [options] SOURCE TARGET (see --help)\n";
         return kExitUsage;
     }
 
+    InstallSignalHandlers();
     const RunOutcome outcome = PerformConversion(request);
     const std::string message = OutcomeMessage(outcome);
     if (!outcome.succeeded()) {
-        std::cerr << "varnuth-convert: " << message << '\n';
-        return kExitFailure;
+        return ReportFailure(message);
     }
-    std::cout << message << '\n';
-    return 0;
+    return PrintResult(message + '\n');
 }

@@ -2,34 +2,47 @@
 
 #include "Converters.h"
 
-#include <filesystem>
+#include <new>
+#include <string_view>
 
 namespace varnuth {
 namespace {
 
-// Decided by file identity, so no other name of the source (a link, "./name") can get it emptied.
-void RequireDifferentFile(const std::string& sourceName, const std::string& targetName)
+RunError OutOfMemory(std::string_view note)
 {
-    std::error_code error;
-    if (std::filesystem::equivalent(sourceName, targetName, error)) {
-        throw RunError(static_cast<int>(std::errc::file_exists),
-                       "Cannot write the target file \"" + targetName + "\": it is the source file");
+    return {static_cast<int>(std::errc::not_enough_memory),
+            "Out of memory: the conversion needs more memory than the system grants" + std::string(note)};
+}
+
+void ConvertFiles(const ConversionRequest& request, SubtitleCounter& counter)
+{
+    LineReader source(request.sourceName);
+    LineWriter target(request.targetName, source.Identity());
+    try {
+        switch (request.format) {
+        case OutputFormat::SSA: ConvertSubRipToSsa(source, target, request, counter); break;
+        case OutputFormat::SON: ConvertSonicToSon(source, target, counter); break;
+        case OutputFormat::STL: ConvertSonicToStl(source, target, counter); break;
+        }
+        source.Close();
+        target.Close();
+    } catch (const RunError& error) {
+        target.CloseAfterFailure();
+        throw RunError(error.number(), error.description() + std::string(target.FailureNote()));
+    } catch (const std::bad_alloc&) {
+        target.CloseAfterFailure();
+        throw OutOfMemory(target.FailureNote());
     }
 }
 
+// A failed allocation ends the run like any other failure, not the program.
 void Convert(const ConversionRequest& request, SubtitleCounter& counter)
 {
-    LineReader source(request.sourceName);
-    RequireDifferentFile(request.sourceName, request.targetName);
-    // On a failure the destructors close both files, keeping the lines written so far.
-    LineWriter target(request.targetName);
-    switch (request.format) {
-    case OutputFormat::SSA: ConvertSubRipToSsa(source, target, request, counter); break;
-    case OutputFormat::SON: ConvertSonicToSon(source, target, counter); break;
-    case OutputFormat::STL: ConvertSonicToStl(source, target, counter); break;
+    try {
+        ConvertFiles(request, counter);
+    } catch (const std::bad_alloc&) {
+        throw OutOfMemory({});
     }
-    source.Close();
-    target.Close();
 }
 
 } // namespace

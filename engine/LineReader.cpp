@@ -2,6 +2,7 @@
 
 #include "RunError.h"
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <climits>
@@ -9,10 +10,14 @@
 #include <cstring>
 #include <filesystem>
 
+#include <sys/stat.h>
+
 namespace varnuth {
 namespace {
 
 constexpr std::size_t kBufferSize = std::size_t{64} * 1024;
+// More than any prefix a conversion puts in place of a long line's start, so that never doubles its storage.
+constexpr std::size_t kPrefixRoom = 256;
 
 // CR LF, CR alone and LF alone all end a line, so files from any platform read alike.
 constexpr char kCarriageReturn = '\r';
@@ -97,11 +102,11 @@ std::string_view LineReader::ReadLine()
                 line_ = piece;
                 return line_;
             }
-            longLine_.append(piece);
+            AppendToLongLine(piece);
             line_ = longLine_;
             return line_;
         }
-        longLine_.append(piece);
+        AppendToLongLine(piece);
         spansBuffers = true;
         position_ = filled_;
         if (!Refill()) {
@@ -121,6 +126,15 @@ void LineReader::MoveLineInto(std::string& out, std::string_view prefix, std::si
     out.swap(longLine_);
     out.replace(0, replaced, prefix);
     line_ = {};
+}
+
+void LineReader::AppendToLongLine(std::string_view piece)
+{
+    const std::size_t needed = longLine_.size() + piece.size() + kPrefixRoom;
+    if (needed > longLine_.capacity()) {
+        longLine_.reserve(std::max(needed, 2 * longLine_.capacity()));
+    }
+    longLine_.append(piece);
 }
 
 std::size_t LineReader::FindLineEnd()
@@ -165,6 +179,15 @@ bool LineReader::Refill()
         throw RunError(std::error_code(errno, std::generic_category()), SourceContext(name_));
     }
     return filled_ > 0;
+}
+
+FileIdentity LineReader::Identity() const
+{
+    struct stat status {};
+    if (!file_ || ::fstat(::fileno(file_.get()), &status) != 0) {
+        throw RunError(std::error_code(errno, std::generic_category()), SourceContext(name_));
+    }
+    return {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
 }
 
 void LineReader::Close() noexcept

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TargetFile.h"
+
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -27,6 +29,9 @@ public:
     /// longer than the read buffer is handed over instead of copied, so a huge line is held once, not twice.
     void MoveLineInto(std::string& out, std::string_view prefix, std::size_t replaced = 0);
 
+    /// The identity of the file actually open, so that no other name of it becomes the target.
+    [[nodiscard]] FileIdentity Identity() const;
+
     /// The number of lines read so far, so that failures can name the line.
     [[nodiscard]] long LineNumber() const noexcept { return lineNumber_; }
 
@@ -36,6 +41,7 @@ public:
 private:
     bool Refill();
     std::size_t FindLineEnd();
+    void AppendToLongLine(std::string_view piece);
 
     struct FileCloser {
         void operator()(std::FILE* file) const noexcept { std::fclose(file); }

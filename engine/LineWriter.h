@@ -1,8 +1,8 @@
 #pragma once
 
-#include <cstdio>
+#include "TargetFile.h"
+
 #include <initializer_list>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,8 +12,8 @@ namespace varnuth {
 /// The target file written as whole lines, each followed by CR LF, through one buffer.
 class LineWriter {
 public:
-    /// Creates or empties \p name; throws RunError if it cannot be opened for writing.
-    explicit LineWriter(const std::string& name);
+    /// Opens the output for \p name (see TargetFile); throws RunError if it cannot be written or is \p source.
+    LineWriter(const std::string& name, FileIdentity source);
     LineWriter(const LineWriter&) = delete;
     LineWriter& operator=(const LineWriter&) = delete;
     ~LineWriter();
@@ -24,23 +24,23 @@ public:
     /// Writes the pieces one after another as one line, so callers need not join them first.
     void WriteLine(std::initializer_list<std::string_view> pieces);
 
-    /// Flushes and closes; throws RunError if that fails. Does nothing if already closed.
+    /// Flushes, closes and puts the output in place; throws RunError if that fails. Does nothing if already closed.
     void Close();
 
-    /// Keeps what was written and closes without reporting, for a run that has already failed.
+    /// Closes without reporting, for a run that has already failed: a replacement is dropped, a file written in
+    /// place keeps what was written.
     void CloseAfterFailure() noexcept;
+
+    /// What the failed run leaves of the target, to end its description.
+    [[nodiscard]] std::string_view FailureNote() const noexcept { return target_.FailureNote(); }
 
 private:
     void Append(std::string_view bytes);
     void Flush();
 
-    struct FileCloser {
-        void operator()(std::FILE* file) const noexcept { std::fclose(file); }
-    };
-
-    std::string name_;
-    std::unique_ptr<std::FILE, FileCloser> file_;
+    TargetFile target_;
     std::vector<char> buffer_;
+    bool open_ = true;
 };
 
 } // namespace varnuth

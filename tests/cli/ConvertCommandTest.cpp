@@ -1,8 +1,11 @@
 #include "../engine/TempFiles.h"
 
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -26,13 +29,16 @@ std::string Quoted(const std::string& argument)
 
 class ConvertCommandTest : public TempFolderTest {
 protected:
-    CommandResult Run(const std::vector<std::string>& arguments)
+    // \p shellPrefix runs first in the same shell (a ulimit); \p output is where standard output goes.
+    CommandResult Run(const std::vector<std::string>& arguments, const std::string& shellPrefix = "",
+                      const std::string& output = "")
     {
-        std::string command = Quoted(VARNUTH_CONVERT);
+        std::string command = shellPrefix + "exec " + Quoted(VARNUTH_CONVERT);
         for (const std::string& argument : arguments) {
             command += " " + Quoted(argument);
         }
-        command += " >" + Quoted(PathOf("out")) + " 2>" + Quoted(PathOf("err")) + " </dev/null";
+        command +=
+            " >" + (output.empty() ? Quoted(PathOf("out")) : output) + " 2>" + Quoted(PathOf("err")) + " </dev/null";
         const int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile("out"), ReadFile("err")};
     }
@@ -57,49 +63,127 @@ TEST_F(ConvertCommandTest, PrintsTheCountAndWritesTheScript)
               std::string::npos);
 }
 
-TEST_F(ConvertCommandTest, ChoosesTheFormatAndKeepsTheEmptyNameRule)
+TEST_F(ConvertCommandTest, ChoosesTheFormat)
 {
     WriteFile("in.txt", CrLf({"0001  00:00:20:13  00:00:24:01  Hello", "world", ""}));
     CommandResult result = Run({"-f", "stl", PathOf("in.txt"), PathOf("out.stl")});
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.out, "1 rows finished!!!\n");
     EXPECT_NE(ReadFile("out.stl").find("\r\n00:00:20:13\t,\t00:00:24:01\t,\tHello|world\r\n"), std::string::npos);
-
-    result = Run({"--format=son", PathOf("in.txt"), ""});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.out, "0 rows finished!!!\n");
 }
 
 TEST_F(ConvertCommandTest, RunFailureGoesToStandardErrorWithExitCode1)
 {
     WriteFile("target", "keep me");
-    const CommandResult result = Run({PathOf("missing.srt"), PathOf("target")});
+    const CommandResult result = Run({PathOf("missing\033[2J\177.srt"), PathOf("target")});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, "varnuth-convert: Cannot read the source file \"" + PathOf("missing.srt")
+    EXPECT_EQ(result.err, "varnuth-convert: Cannot read the source file \"" + PathOf("missing\\033[2J\\177.srt")
                               + "\": No such file or directory\n");
     EXPECT_EQ(ReadFile("target"), "keep me");
+}
+
+// Output that never arrives and a file-size limit both fail with exit 1 and a message, not silence or a kill.
+TEST_F(ConvertCommandTest, LostOutputAndFileSizeLimitExitWith1)
+{
+    WriteFile("in.srt", kSubRip);
+    std::string large;
+    while (large.size() < std::size_t{256} * 1024) {
+        large += kSubRip;
+    }
+    WriteFile("large.srt", large);
+    WriteFile("target", "keep me");
+    struct OutputCase {
+        std::vector<std::string> arguments;
+        std::string shellPrefix;
+        std::string output;
+        std::string message;
+    };
+    const OutputCase cases[] = {
+        {{"--help"}, "", "/dev/full", "write error on standard output: No space left on device"},
+        {{"--version"}, "", "&-", "write error on standard output: Bad file descriptor"},
+        {{PathOf("in.srt"), PathOf("out.ssa")}, "", "/dev/full", "write error on standard output"},
+        {{PathOf("large.srt"), PathOf("target")},
+         "ulimit -f 64; ",
+         "",
+         "File too large; the target file was not changed"},
+    };
+    for (const OutputCase& c : cases) {
+        const CommandResult result = Run(c.arguments, c.shellPrefix, c.output);
+        EXPECT_EQ(result.exitCode, 1) << c.message;
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+    }
+    EXPECT_EQ(ReadFile("target"), "keep me");
+}
+
+// Stopped while its temporary file exists, then terminated: it removes that file and dies of the signal.
+TEST_F(ConvertCommandTest, SignalsRemoveTheTemporaryFile)
+{
+    std::string large;
+    const std::string entry = "0001  00:00:20:13  00:00:24:01  " + std::string(4000, 'w') + "\r\n\r\n";
+    for (int i = 0; i < 20000; ++i) {
+        large += entry;
+    }
+    WriteFile("large.txt", large);
+    WriteFile("target", "keep me");
+    const auto temporaryFiles = [this] {
+        return std::count_if(
+            std::filesystem::directory_iterator(folder_), std::filesystem::directory_iterator(),
+            [](const auto& file) { return file.path().filename().string().rfind(".target.", 0) == 0; });
+    };
+    for (const int signal : {SIGINT, SIGTERM}) {
+        const std::string source = PathOf("large.txt");
+        const std::string target = PathOf("target");
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::execl(VARNUTH_CONVERT, VARNUTH_CONVERT, "-f", "son", source.c_str(), target.c_str(), nullptr);
+            ::_exit(127);
+        }
+        while (temporaryFiles() == 0 && ::waitpid(child, nullptr, WNOHANG) == 0) {
+        }
+        ::kill(child, SIGSTOP);
+        const bool midRun = temporaryFiles() == 1;
+        ::kill(child, signal);
+        ::kill(child, SIGCONT);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(midRun) << "the run ended before it could be stopped";
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        EXPECT_EQ(temporaryFiles(), 0);
+        EXPECT_EQ(ReadFile("target"), "keep me");
+    }
 }
 
 TEST_F(ConvertCommandTest, UsageErrorsExitWith2AndTouchNothing)
 {
     WriteFile("in.srt", kSubRip);
-    const std::vector<std::vector<std::string>> calls = {
-        {"--frobnicate", PathOf("in.srt"), PathOf("never")},
-        {"-f", "ass", PathOf("in.srt"), PathOf("never")},
-        {"--primary", "#12345", PathOf("in.srt"), PathOf("never")},
-        {"--primary", "16777216", PathOf("in.srt"), PathOf("never")},
-        {"--align", "middle", PathOf("in.srt"), PathOf("never")},
-        {PathOf("in.srt")},
-        {PathOf("in.srt"), PathOf("never"), "extra"},
-        {PathOf("in.srt"), PathOf("never"), "--font"},
+    const std::string source = PathOf("in.srt");
+    const std::string never = PathOf("never");
+    const std::vector<std::pair<std::vector<std::string>, std::string>> calls = {
+        {{"--frobnicate", source, never}, "unknown option '--frobnicate'"},
+        {{"-bx.srt", source, never}, "unknown option '-b'"},
+        {{"-f", "ass", source, never}, "unknown format 'ass'"},
+        {{"--primary", "#12345", source, never}, "invalid colour"},
+        {{"--primary", "16777216", source, never}, "invalid colour"},
+        {{"--align", "middle", source, never}, "unknown alignment"},
+        {{"--size", "18\r\nDialogue: injected", source, never}, "--size must not hold a line break"},
+        {{"--margin-bottom", "14\n", source, never}, "--margin-bottom must not hold a line break"},
+        {{"--font", "Arial\r", source, never}, "--font must not hold a line break"},
+        {{"--font", "", source, never}, "--font must not be empty"},
+        {{"--size", "", source, never}, "--size must not be empty"},
+        {{"", never}, "SOURCE and TARGET must not be empty"},
+        {{source, ""}, "SOURCE and TARGET must not be empty"},
+        {{source}, "SOURCE and TARGET are both needed"},
+        {{source, never, "extra"}, "too many operands"},
+        {{source, never, "--font"}, "option '--font' needs a value"},
     };
-    for (const auto& call : calls) {
+    for (const auto& [call, message] : calls) {
         const CommandResult result = Run(call);
-        EXPECT_EQ(result.exitCode, 2) << call.front();
+        EXPECT_EQ(result.exitCode, 2) << message;
         EXPECT_EQ(result.out, "");
+        EXPECT_NE(result.err.find("varnuth-convert: " + message), std::string::npos) << message << result.err;
         EXPECT_NE(result.err.find("Usage: varnuth-convert"), std::string::npos) << result.err;
-        EXPECT_FALSE(std::filesystem::exists(folder_ / "never")) << call.front();
+        EXPECT_FALSE(std::filesystem::exists(folder_ / "never")) << message;
     }
     const CommandResult help = Run({"--help"});
     EXPECT_EQ(help.exitCode, 0);

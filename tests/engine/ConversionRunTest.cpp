@@ -1,5 +1,6 @@
 #include "TempFiles.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
@@ -56,6 +57,7 @@ TEST_F(ConversionRunTest, FailuresShowOnlyADescriptionAndLeaveTheSourceAndAnOldT
     fs::create_directory(folder_ / "folder");
     WriteFile("source", kSource);
     WriteFile("old-target", "keep me");
+    const std::string unchanged = "; the target file was not changed";
     struct FailureCase {
         std::string source;
         std::string target;
@@ -69,9 +71,11 @@ TEST_F(ConversionRunTest, FailuresShowOnlyADescriptionAndLeaveTheSourceAndAnOldT
          "Cannot read the source file \"" + PathOf("folder") + "\": Is a directory"},
         {"/dev/zero", PathOf("old-target"), "Cannot read the source file \"/dev/zero\": it is not a regular file"},
         {PathOf("source"), PathOf("no-folder/target"),
-         "Cannot write the target file \"" + PathOf("no-folder/target") + "\": No such file or directory"},
+         "Cannot write the target file \"" + PathOf("no-folder/target") + "\": No such file or directory" + unchanged},
         {PathOf("source"), PathOf("folder"),
-         "Cannot write the target file \"" + PathOf("folder") + "\": Is a directory"},
+         "Cannot write the target file \"" + PathOf("folder") + "\": Is a directory" + unchanged},
+        {PathOf("source"), PathOf("source/x"),
+         "Cannot write the target file \"" + PathOf("source/x") + "\": Not a directory" + unchanged},
         {PathOf("source"), "/dev/full", "Cannot write the target file \"/dev/full\": No space left on device"},
     };
     for (const FailureCase& c : cases) {
@@ -96,8 +100,8 @@ TEST_F(ConversionRunTest, ReadOnlyTargetIsRefusedEvenForRoot)
     fs::permissions(folder_ / "target", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     const RunOutcome outcome = Convert(OutputFormat::SON, kSource);
     ASSERT_FALSE(outcome.succeeded());
-    EXPECT_EQ(outcome.error->description(),
-              "Cannot write the target file \"" + PathOf("target") + "\": the file is read-only");
+    EXPECT_EQ(outcome.error->description(), "Cannot write the target file \"" + PathOf("target")
+                                                + "\": the file is read-only; the target file was not changed");
     EXPECT_EQ(ReadFile("target"), "keep me");
 }
 
@@ -115,8 +119,8 @@ TEST_F(ConversionRunTest, TheSourceIsNeverItsOwnTargetUnderAnyName)
         request_.targetName = target;
         const RunOutcome outcome = PerformConversion(request_);
         ASSERT_FALSE(outcome.succeeded()) << target;
-        EXPECT_EQ(outcome.error->description(),
-                  "Cannot write the target file \"" + target + "\": it is the source file");
+        EXPECT_EQ(outcome.error->description(), "Cannot write the target file \"" + target
+                                                    + "\": it is the source file; the target file was not changed");
         EXPECT_EQ(ReadFile("source"), kSource) << target;
     }
     fs::current_path(previous);
@@ -128,12 +132,14 @@ TEST_F(ConversionRunTest, CountsUpTo32767AndFailsOnTheNext)
     RunOutcome outcome = Convert(OutputFormat::SON, Repeated(entry, 32767));
     EXPECT_EQ(OutcomeMessage(outcome), "32767 rows finished!!!");
 
+    const std::string full = Target();
+    EXPECT_EQ(std::count(full.begin(), full.end(), '\n'), 10 + 2 * 32767);
+
     outcome = Convert(OutputFormat::SON, Repeated(entry, 32769));
     ASSERT_FALSE(outcome.succeeded());
-    EXPECT_EQ(Messages(request_), std::vector<std::string>{"Overflow: a run counts at most 32767 rows"});
-    const std::string written = Target();
-    // The entry that meets the limit is written in full before the count fails; nothing after it.
-    EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 10 + 2 * 32768);
+    EXPECT_EQ(Messages(request_),
+              std::vector<std::string>{"Overflow: a run counts at most 32767 rows; the target file was not changed"});
+    EXPECT_EQ(Target(), full);
 
     outcome = Convert(OutputFormat::SSA, Repeated("00:00:01,000 --> 00:00:02,000\r\nx\r\n\r\n", 32768));
     EXPECT_FALSE(outcome.succeeded());
@@ -144,14 +150,38 @@ TEST_F(ConversionRunTest, CountsUpTo32767AndFailsOnTheNext)
     EXPECT_EQ(OutcomeMessage(outcome), "1 rows finished!!!");
 }
 
-TEST_F(ConversionRunTest, ASecondRunReplacesTheTargetAndSharesNoState)
+TEST_F(ConversionRunTest, ASecondRunReplacesTheTargetKeepingItsPermissionsAndSharesNoState)
 {
+    const mode_t mask = ::umask(022);
     Convert(OutputFormat::SON, "");
     const std::string headerOnly = Target();
+    EXPECT_EQ(fs::status(folder_ / "target").permissions(), fs::perms(0644));
+    fs::permissions(folder_ / "target", fs::perms(0604));
     Convert(OutputFormat::SON, kSource);
     const RunOutcome outcome = Convert(OutputFormat::SON, "");
+    ::umask(mask);
     EXPECT_EQ(outcome.count, 0);
     EXPECT_EQ(Target(), headerOnly);
+    EXPECT_EQ(fs::status(folder_ / "target").permissions(), fs::perms(0604));
+    // No temporary file stays behind.
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 2);
+}
+
+// A link at the target's name is replaced by the output; what it points to is never written or created.
+TEST_F(ConversionRunTest, ALinkAtTheTargetIsReplacedNeverFollowed)
+{
+    Convert(OutputFormat::SON, kSource);
+    const std::string expected = Target();
+    WriteFile("other", "someone else's");
+    for (const char* pointee : {"other", "nowhere"}) {
+        fs::remove(folder_ / "target");
+        fs::create_symlink(folder_ / pointee, folder_ / "target");
+        ASSERT_TRUE(PerformConversion(request_).succeeded()) << pointee;
+        EXPECT_FALSE(fs::is_symlink(folder_ / "target")) << pointee;
+        EXPECT_EQ(Target(), expected) << pointee;
+        EXPECT_EQ(ReadFile("other"), "someone else's");
+        EXPECT_FALSE(fs::exists(folder_ / "nowhere"));
+    }
 }
 
 } // namespace

@@ -106,14 +106,15 @@ TEST_F(SonicToStlTest, WritesEachSubtitleOnceWithItsContinuationLines)
     }
 }
 
-TEST_F(SonicToStlTest, EntryLineTooShortStopsTheRunBeforeWritingThePendingEntry)
+TEST_F(SonicToStlTest, EntryLineTooShortStopsTheRun)
 {
     const RunOutcome outcome = Convert(OutputFormat::STL, CrLf({"0001  00:00:20:13  00:00:24:01  Hello", "world",
                                                                 "0002  00:01:02:00  00:01:04:29", "never read"}));
     ASSERT_FALSE(outcome.succeeded());
     EXPECT_EQ(outcome.error->description(),
-              "Line 3 of the source is too short for an entry line: 30 of at least 32 characters");
-    EXPECT_EQ(Target(), StlScript({}));
+              "Line 3 of the source is too short for an entry line: 30 of at least 32 characters; the target file was "
+              "not changed");
+    EXPECT_FALSE(std::filesystem::exists(folder_ / "target"));
 }
 
 } // namespace
