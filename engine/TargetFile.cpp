@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <utility>
@@ -79,6 +80,22 @@ std::string TemporaryName(const std::string& name)
     return temporary;
 }
 
+// A name under /dev or /proc (/dev/stdout, /dev/fd/3) stands for a descriptor the system lends the process: replacing
+// that link would break it for every program, so the file it leads to is written in place, as the shell's > does.
+bool IsSystemName(const std::string& name)
+{
+    const std::size_t slash = name.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : name.substr(0, slash == 0 ? 1 : slash);
+    char* const resolved = ::realpath(folder.c_str(), nullptr);
+    if (resolved == nullptr) {
+        return false;
+    }
+    const std::string_view path(resolved);
+    const bool system = path == "/dev" || path.starts_with("/dev/") || path == "/proc" || path.starts_with("/proc/");
+    std::free(resolved);
+    return system;
+}
+
 } // namespace
 
 TargetFile::TargetFile(const std::string& name, FileIdentity source) : name_(name)
@@ -116,6 +133,10 @@ TargetFile::TargetFile(const std::string& name, FileIdentity source) : name_(nam
     if (replacesFile && (found.st_mode & kAnyWrite) == 0) {
         throw OpenFailure(EACCES, name, "the file is read-only");
     }
+    if (replacesFile && IsSystemName(name)) {
+        OpenInPlace(source, kFollowLink);
+        return;
+    }
     if (CreateTemporary(replacesFile ? static_cast<int>(found.st_mode & kPermissions) : -1)) {
         return;
     }
@@ -123,7 +144,7 @@ TargetFile::TargetFile(const std::string& name, FileIdentity source) : name_(nam
     if (!exists || (error != EACCES && error != EPERM && error != EROFS)) {
         throw OpenFailure(error, name);
     }
-    OpenInPlace(source);
+    OpenInPlace(source, kRefuseLink);
 }
 
 TargetFile::~TargetFile()
@@ -174,10 +195,11 @@ void TargetFile::OpenDirectly(int flags)
     }
 }
 
-void TargetFile::OpenInPlace(FileIdentity source)
+void TargetFile::OpenInPlace(FileIdentity source, LinkRule links)
 {
-    // Nothing here follows a link, and identity is checked on the file actually opened, before it is emptied.
-    descriptor_ = ::open(name_.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    // Identity is checked on the file actually opened, before it is emptied, so no swap of names can empty the source.
+    const int noFollow = links == kRefuseLink ? O_NOFOLLOW : 0;
+    descriptor_ = ::open(name_.c_str(), O_WRONLY | noFollow | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (descriptor_ < 0) {
         const int error = errno;
         throw OpenFailure(error, name_,

@@ -44,7 +44,8 @@ public:
 
 private:
     void OpenDirectly(int flags);
-    void OpenInPlace(FileIdentity source);
+    enum LinkRule { kRefuseLink, kFollowLink };
+    void OpenInPlace(FileIdentity source, LinkRule links);
     [[nodiscard]] bool CreateTemporary(int permissions);
 
     std::string name_;

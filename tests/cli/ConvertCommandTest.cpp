@@ -83,6 +83,16 @@ TEST_F(ConvertCommandTest, RunFailureGoesToStandardErrorWithExitCode1)
     EXPECT_EQ(ReadFile("target"), "keep me");
 }
 
+// The system's own link is written through, never replaced, even by root.
+TEST_F(ConvertCommandTest, StandardOutputAsTargetKeepsTheSystemLink)
+{
+    WriteFile("in.srt", kSubRip);
+    const CommandResult result = Run({PathOf("in.srt"), "/dev/stdout"}, "", Quoted(PathOf("piped")));
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(ReadFile("piped").find("!Effect,Hello\r\n"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_symlink("/dev/stdout"));
+}
+
 // Output that never arrives and a file-size limit both fail with exit 1 and a message, not silence or a kill.
 TEST_F(ConvertCommandTest, LostOutputAndFileSizeLimitExitWith1)
 {
