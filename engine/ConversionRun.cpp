@@ -17,9 +17,9 @@ void RequireDifferentFile(const std::string& sourceName, const std::string& targ
     }
 }
 
-void Convert(const ConversionRequest& request, SubtitleCounter& counter)
+void Convert(const ConversionRequest& request, const RunControl& control, SubtitleCounter& counter)
 {
-    LineReader source(request.sourceName);
+    LineReader source(request.sourceName, &control);
     RequireDifferentFile(request.sourceName, request.targetName);
     // On a failure the destructors close both files, keeping the lines written so far.
     LineWriter target(request.targetName);
@@ -34,13 +34,13 @@ void Convert(const ConversionRequest& request, SubtitleCounter& counter)
 
 } // namespace
 
-RunOutcome PerformConversion(const ConversionRequest& request)
+RunOutcome PerformConversion(const ConversionRequest& request, const RunControl& control)
 {
     SubtitleCounter counter;
     RunOutcome outcome;
     try {
         if (!request.sourceName.empty() && !request.targetName.empty()) {
-            Convert(request, counter);
+            Convert(request, control, counter);
         }
     } catch (const RunError& error) {
         outcome.error = error;
