@@ -94,7 +94,7 @@ constexpr int kProgressIntervalMs = 100;
 /// One conversion on its own thread. The run works on a copy of the style settings, so the window may go on
 /// changing its own while the run reads them.
 struct frmConvert::Run {
-    explicit Run(const varnuth::StyleSettings& windowStyle) : style(windowStyle), request(style) {}
+    explicit Run(varnuth::StyleSettings windowStyle) : style(std::move(windowStyle)), request(style) {}
 
     varnuth::StyleSettings style;
     varnuth::ConversionRequest request;
