@@ -7,9 +7,13 @@
 
 int main(int argc, char* argv[])
 {
+    const bool styleAskedFor = StyleAskedFor(argc, argv);
     QApplication app(argc, argv);
-    // The window's captions are sized for this style's indicators and gaps.
-    UseCompactStyle();
+    QGuiApplication::setDesktopFileName(QStringLiteral("varnuth"));
+    // The window's captions are sized for this style's indicators and gaps; a style the user names wins.
+    if (!styleAskedFor) {
+        UseCompactStyle();
+    }
     frmConvert window(std::make_unique<QtDialogHost>(), ShowMessageBox);
     window.show();
     return QApplication::exec();

@@ -14,9 +14,9 @@ RunError OutOfMemory(std::string_view note)
             "Out of memory: the conversion needs more memory than the system grants" + std::string(note)};
 }
 
-void ConvertFiles(const ConversionRequest& request, SubtitleCounter& counter)
+void ConvertFiles(const ConversionRequest& request, const RunControl& control, SubtitleCounter& counter)
 {
-    LineReader source(request.sourceName);
+    LineReader source(request.sourceName, &control);
     LineWriter target(request.targetName, source.Identity());
     try {
         switch (request.format) {
@@ -36,10 +36,10 @@ void ConvertFiles(const ConversionRequest& request, SubtitleCounter& counter)
 }
 
 // A failed allocation ends the run like any other failure, not the program.
-void Convert(const ConversionRequest& request, SubtitleCounter& counter)
+void Convert(const ConversionRequest& request, const RunControl& control, SubtitleCounter& counter)
 {
     try {
-        ConvertFiles(request, counter);
+        ConvertFiles(request, control, counter);
     } catch (const std::bad_alloc&) {
         throw OutOfMemory({});
     }
@@ -47,13 +47,13 @@ void Convert(const ConversionRequest& request, SubtitleCounter& counter)
 
 } // namespace
 
-RunOutcome PerformConversion(const ConversionRequest& request)
+RunOutcome PerformConversion(const ConversionRequest& request, const RunControl& control)
 {
     SubtitleCounter counter;
     RunOutcome outcome;
     try {
         if (!request.sourceName.empty() && !request.targetName.empty()) {
-            Convert(request, counter);
+            Convert(request, control, counter);
         }
     } catch (const RunError& error) {
         outcome.error = error;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "RunControl.h"
 #include "RunError.h"
 #include "StyleSettings.h"
 
@@ -44,8 +45,9 @@ using ShowMessage = std::function<void(const std::string&)>;
 
 inline constexpr std::string_view kFinishedSuffix = " rows finished!!!";
 
-/// Converts the request's source into its target; never throws a RunError, it returns it.
-[[nodiscard]] RunOutcome PerformConversion(const ConversionRequest& request);
+/// Converts the request's source into its target; never throws a RunError, it returns it. \p control is
+/// called on the calling thread; a cancel it signals ends the run as the failure "Cancelled".
+[[nodiscard]] RunOutcome PerformConversion(const ConversionRequest& request, const RunControl& control = {});
 
 /// The one message a run shows: the count and " rows finished!!!", or the failure's description.
 [[nodiscard]] std::string OutcomeMessage(const RunOutcome& outcome);

@@ -57,7 +57,8 @@ void RequireRegularFile(const std::string& name)
 
 } // namespace
 
-LineReader::LineReader(const std::string& name) : name_(name), buffer_(kBufferSize)
+LineReader::LineReader(const std::string& name, const RunControl* control)
+    : name_(name), control_(control), buffer_(kBufferSize)
 {
     RequireRegularFile(name);
     file_.reset(std::fopen(name.c_str(), "rb"));
@@ -173,10 +174,17 @@ bool LineReader::Refill()
     if (!file_) {
         return false;
     }
+    if (control_ != nullptr && control_->cancel != nullptr && control_->cancel->load(std::memory_order_relaxed)) {
+        throw RunError(static_cast<int>(std::errc::operation_canceled), "Cancelled");
+    }
     position_ = 0;
     filled_ = std::fread(buffer_.data(), 1, buffer_.size(), file_.get());
     if (filled_ == 0 && std::ferror(file_.get()) != 0) {
         throw RunError(std::error_code(errno, std::generic_category()), SourceContext(name_));
+    }
+    bytesRead_ += filled_;
+    if (control_ != nullptr && control_->progress) {
+        control_->progress(bytesRead_);
     }
     return filled_ > 0;
 }

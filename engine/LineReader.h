@@ -1,7 +1,9 @@
 #pragma once
 
+#include "RunControl.h"
 #include "TargetFile.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -17,7 +19,8 @@ namespace varnuth {
 class LineReader {
 public:
     /// Opens \p name for reading; throws RunError if it is missing, not a regular file or unreadable.
-    explicit LineReader(const std::string& name);
+    /// \p control, if given, hears of every buffer read and may stop the reading with a RunError "Cancelled".
+    explicit LineReader(const std::string& name, const RunControl* control = nullptr);
 
     /// True when no character of the source is left to read; throws RunError on a read failure.
     [[nodiscard]] bool AtEnd();
@@ -48,6 +51,8 @@ private:
     };
 
     std::string name_;
+    const RunControl* control_;
+    std::uint64_t bytesRead_ = 0;
     std::unique_ptr<std::FILE, FileCloser> file_;
     std::vector<char> buffer_;
     std::size_t position_ = 0;

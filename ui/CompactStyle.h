@@ -15,3 +15,7 @@ public:
 
 /// Makes the running application use CompactStyle; the application owns and deletes it.
 void UseCompactStyle();
+
+/// Whether the user chose a style with "-style NAME", "-style=NAME" (also with "--") or QT_STYLE_OVERRIDE.
+/// Look before QApplication is made, which takes the option out of \p argv.
+[[nodiscard]] bool StyleAskedFor(int argc, const char* const* argv);

@@ -6,11 +6,18 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QFile>
+#include <QFileInfo>
+#include <QFontDatabase>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QThread>
+#include <QTimer>
 
+#include <atomic>
 #include <type_traits>
 
 namespace {
@@ -57,21 +64,66 @@ std::string FileNameBytes(const QString& name)
     return QFile::encodeName(name).toStdString();
 }
 
+// The layout was drawn for a small, narrow system font; in pixels, so that captions fit whatever the dpi.
+// Without the narrow face the wider default one takes its place, and only a smaller size keeps every caption whole.
+QFont WindowFont()
+{
+    const QString narrow = QStringLiteral("DejaVu Sans Condensed");
+    QFont font(narrow);
+    font.setPixelSize(QFontDatabase::hasFamily(narrow) ? 10 : 9);
+    return font;
+}
+
+// Tab enters an option group at its selected button, where Space changes nothing.
+void TabToTheSelectedOption(QButtonGroup* group)
+{
+    for (QAbstractButton* button : group->buttons()) {
+        button->setFocusPolicy(button->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+    }
+    QObject::connect(group, &QButtonGroup::buttonToggled, group, [](QAbstractButton* button, bool checked) {
+        button->setFocusPolicy(checked ? Qt::StrongFocus : Qt::ClickFocus);
+    });
+}
+
+constexpr int kProgressSteps = 1000;
+constexpr int kProgressDelayMs = 500;
+constexpr int kProgressIntervalMs = 100;
+
 } // namespace
 
-frmConvert::frmConvert(std::unique_ptr<DialogHost> dialogs, varnuth::ShowMessage showMessage, QWidget* parent)
-    : QWidget(parent), FileOpenDlg(std::move(dialogs)), showMessage_(std::move(showMessage))
+/// One conversion on its own thread. The run works on a copy of the style settings, so the window may go on
+/// changing its own while the run reads them.
+struct frmConvert::Run {
+    explicit Run(varnuth::StyleSettings windowStyle) : style(std::move(windowStyle)), request(style) {}
+
+    varnuth::StyleSettings style;
+    varnuth::ConversionRequest request;
+    std::int64_t sourceSize = 0;
+    std::atomic<bool> cancel = false;
+    std::atomic<std::uint64_t> bytesRead = 0;
+    varnuth::RunOutcome outcome;
+};
+
+frmConvert::frmConvert(std::unique_ptr<DialogHost> dialogs, varnuth::ShowMessage showMessage,
+                       RunProgressHook onRunProgress, QWidget* parent)
+    : QWidget(parent), FileOpenDlg(std::move(dialogs)), showMessage_(std::move(showMessage)),
+      onRunProgress_(std::move(onRunProgress))
 {
     setWindowTitle(QStringLiteral("Varnuth"));
     setFixedSize(465, 285);
-    // The layout was drawn for a small, narrow system font; in pixels, so that captions fit whatever the dpi.
-    QFont windowFont(QStringLiteral("DejaVu Sans Condensed"));
-    windowFont.setPixelSize(10);
-    setFont(windowFont);
+    setFont(WindowFont());
     createControls();
     connectActions();
     loadDefaults();
     txtSource->setFocus();
+}
+
+frmConvert::~frmConvert()
+{
+    if (run_) {
+        run_->cancel = true;
+        runThread_->wait();
+    }
 }
 
 void frmConvert::createControls()
@@ -140,6 +192,34 @@ void frmConvert::createControls()
     cmdClose = Place<QPushButton>(this, "cmdClose", {6240, 3360, 615, 375}, QStringLiteral("Close"));
     Label15 = Place<QLabel>(this, "Label15", {5040, 3960, 1815, 255}, QStringLiteral("Updated on 5 Feb 2002"));
 
+    for (const auto& [label, control] : {std::pair<QLabel*, QWidget*>{Label1, txtSource},
+                                         {Label2, txtTarget},
+                                         {Label3, txtFont},
+                                         {Label4, txtSize},
+                                         {Label6, shPrimary},
+                                         {Label7, shSecondary},
+                                         {Label8, shTertiary},
+                                         {Label9, txtLeft},
+                                         {Label11, txtRight},
+                                         {Label12, txtBottom}}) {
+        label->setBuddy(control);
+    }
+    // What a screen reader says for the buttons whose captions tell nothing by themselves.
+    for (const auto& [control, name] : {std::pair<QWidget*, const char*>{cmdBrowse, "Choose source file"},
+                                        {cmdBrowse2, "Choose target file"},
+                                        {cmdFont, "Choose font"},
+                                        {cmdPrimary, "Choose primary colour"},
+                                        {cmdSecondary, "Choose secondary colour"},
+                                        {cmdTertiary, "Choose tertiary colour"},
+                                        {Option1, "Align left"},
+                                        {Option2, "Align centre"},
+                                        {Option3, "Align right"}}) {
+        control->setAccessibleName(QLatin1String(name));
+    }
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        button->installEventFilter(this);
+    }
+
     const QList<QWidget*> focusOrder = {txtSource,
                                         cmdBrowse,
                                         txtTarget,
@@ -179,6 +259,22 @@ void frmConvert::connectActions()
     connect(Option4, &QButtonGroup::idClicked, this, &frmConvert::applyFormat);
     connect(cmdConvert, &QPushButton::clicked, this, &frmConvert::convert);
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
+    TabToTheSelectedOption(alignmentGroup);
+    TabToTheSelectedOption(Option4);
+}
+
+// Enter presses the focused button, as Space does.
+bool frmConvert::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* button = qobject_cast<QPushButton*>(watched);
+    if (button != nullptr && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            button->click();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void frmConvert::loadDefaults()
@@ -263,14 +359,76 @@ void frmConvert::applyFormat(int index)
     Frame3->setEnabled(ssa);
 }
 
+// The run goes on its own thread so that the window keeps painting and can offer Cancel; a progress dialog
+// appears once the run looks like lasting more than half a second.
 void frmConvert::convert()
 {
-    varnuth::RunConversion(gatherRequest(), showMessage_);
+    run_ = std::make_unique<Run>(style_);
+    run_->request = gatherRequest(run_->style);
+    run_->sourceSize = QFileInfo(txtSource->text()).size();
+    cmdConvert->setEnabled(false);
+    setCursor(Qt::BusyCursor);
+
+    progress_ = new QProgressDialog(QStringLiteral("Converting..."), QStringLiteral("Cancel"), 0,
+                                    run_->sourceSize > 0 ? kProgressSteps : 0, this);
+    progress_->setObjectName(QStringLiteral("progress"));
+    progress_->setWindowTitle(windowTitle());
+    progress_->setWindowModality(Qt::WindowModal);
+    progress_->setAutoReset(false);
+    progress_->setAutoClose(false);
+    progress_->setMinimumDuration(kProgressDelayMs);
+    progress_->setValue(0);
+    Run* run = run_.get();
+    connect(progress_, &QProgressDialog::canceled, this, [run] { run->cancel = true; });
+    progressTimer_ = new QTimer(this);
+    progressTimer_->setInterval(kProgressIntervalMs);
+    connect(progressTimer_, &QTimer::timeout, this, &frmConvert::showProgress);
+
+    varnuth::RunControl control{[run, hook = onRunProgress_](std::uint64_t bytesRead) {
+                                    run->bytesRead = bytesRead;
+                                    if (hook) {
+                                        hook(bytesRead);
+                                    }
+                                },
+                                &run->cancel};
+    runThread_ = QThread::create(
+        [run, control = std::move(control)] { run->outcome = varnuth::PerformConversion(run->request, control); });
+    connect(runThread_, &QThread::finished, this, &frmConvert::finishRun);
+    progressTimer_->start();
+    runThread_->start();
 }
 
-varnuth::ConversionRequest frmConvert::gatherRequest()
+void frmConvert::showProgress()
 {
-    varnuth::ConversionRequest request(style_);
+    if (run_->sourceSize > 0 && !progress_->wasCanceled()) {
+        const auto done = std::min<std::uint64_t>(run_->bytesRead, static_cast<std::uint64_t>(run_->sourceSize));
+        progress_->setValue(static_cast<int>(done * kProgressSteps / static_cast<std::uint64_t>(run_->sourceSize)));
+    }
+}
+
+// The message comes only now, after the run, and once; the SSA run's choices it wrote into its copy become the
+// window's own.
+void frmConvert::finishRun()
+{
+    delete progressTimer_;
+    progressTimer_ = nullptr;
+    delete progress_;
+    progress_ = nullptr;
+    runThread_->deleteLater();
+    runThread_ = nullptr;
+    style_.bold = run_->style.bold;
+    style_.italic = run_->style.italic;
+    style_.txtAlignment = run_->style.txtAlignment;
+    const std::string message = varnuth::OutcomeMessage(run_->outcome);
+    run_.reset();
+    unsetCursor();
+    cmdConvert->setEnabled(true);
+    showMessage_(message);
+}
+
+varnuth::ConversionRequest frmConvert::gatherRequest(varnuth::StyleSettings& style)
+{
+    varnuth::ConversionRequest request(style);
     request.sourceName = FileNameBytes(txtSource->text());
     request.targetName = FileNameBytes(txtTarget->text());
     // STL also when no format is selected: its button is never asked.

@@ -7,6 +7,10 @@
 
 #include <QWidget>
 
+#include <cstdint>
+#include <functional>
+#include <memory>
+
 class ColourSwatch;
 class FileNameBox;
 class QButtonGroup;
@@ -14,8 +18,14 @@ class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QProgressDialog;
 class QPushButton;
 class QRadioButton;
+class QThread;
+class QTimer;
+
+/// Called on a run's own thread after each buffer of the source it reads; a test slows a run down with it.
+using RunProgressHook = std::function<void(std::uint64_t bytesRead)>;
 
 /// The one window: two file names, the SSA style values, the output format, Convert and Close.
 class frmConvert final : public QWidget {
@@ -23,11 +33,21 @@ class frmConvert final : public QWidget {
 
 public:
     /// \p dialogs serves every dialog of the window; \p showMessage shows the end of each conversion.
-    frmConvert(std::unique_ptr<DialogHost> dialogs, varnuth::ShowMessage showMessage, QWidget* parent = nullptr);
+    frmConvert(std::unique_ptr<DialogHost> dialogs, varnuth::ShowMessage showMessage,
+               RunProgressHook onRunProgress = {}, QWidget* parent = nullptr);
+    frmConvert(const frmConvert&) = delete;
+    frmConvert& operator=(const frmConvert&) = delete;
+    /// Cancels a run still going and waits for its thread.
+    ~frmConvert() override;
 
     [[nodiscard]] const varnuth::StyleSettings& styleSettings() const { return style_; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    struct Run;
+
     void createControls();
     void connectActions();
     void loadDefaults();
@@ -42,11 +62,18 @@ private:
     void chooseColour(varnuth::SettingValue& setting, ColourSwatch* swatch);
     void applyFormat(int index);
     void convert();
-    [[nodiscard]] varnuth::ConversionRequest gatherRequest();
+    void showProgress();
+    void finishRun();
+    [[nodiscard]] varnuth::ConversionRequest gatherRequest(varnuth::StyleSettings& style);
 
     varnuth::StyleSettings style_;
     CommonDialog FileOpenDlg;
     varnuth::ShowMessage showMessage_;
+    RunProgressHook onRunProgress_;
+    std::unique_ptr<Run> run_;
+    QThread* runThread_ = nullptr;
+    QProgressDialog* progress_ = nullptr;
+    QTimer* progressTimer_ = nullptr;
 
     QLabel* Label1 = nullptr;
     FileNameBox* txtSource = nullptr;

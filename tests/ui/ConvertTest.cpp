@@ -3,7 +3,12 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTemporaryDir>
+
+#include <chrono>
+#include <future>
 
 namespace {
 
@@ -11,17 +16,28 @@ class ConvertTest : public WindowFixture {
 protected:
     QString Path(const char* name) const { return QDir(folder.path()).filePath(QLatin1String(name)); }
 
-    void ConvertThroughTheWindow(const QByteArray& source, const char* targetName = "target.out")
+    void Write(const char* name, const QByteArray& content)
     {
-        QFile file(Path("source.txt"));
+        QFile file(Path(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(source);
-        file.close();
+        file.write(content);
+    }
+
+    void StartConversion(const QByteArray& source, const char* targetName = "target.out")
+    {
+        Write("source.txt", source);
         for (const auto& [box, name] : {std::pair{"txtSource", "source.txt"}, {"txtTarget", targetName}}) {
             Find<QLineEdit>(box)->clear();
             QTest::keyClicks(Find(box), *name != '\0' ? Path(name) : QString());
         }
         Click("cmdConvert");
+    }
+
+    void ConvertThroughTheWindow(const QByteArray& source, const char* targetName = "target.out")
+    {
+        const std::size_t shownBefore = messages.size();
+        StartConversion(source, targetName);
+        WaitForTheMessage(shownBefore);
     }
 
     QByteArray Target()
@@ -96,6 +112,51 @@ TEST_F(ConvertTest, EmptyTargetNameConvertsNothing)
     ConvertThroughTheWindow(kSubRip, "");
     EXPECT_EQ(messages, std::vector<std::string>{"0 rows finished!!!"});
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"source.txt"});
+}
+
+// Counts the paint events of the object it watches.
+struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        paints += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
+
+// A slow source: the run stops at its first buffer until the test lets it go on (or gives up waiting).
+TEST_F(ConvertTest, WindowKeepsPaintingDuringARunAndCancelEndsIt)
+{
+    QByteArray source;
+    for (int entry = 1; entry <= 4000; ++entry) {
+        source += QByteArray::number(entry) + "\r\n00:00:01,000 --> 00:00:02,000\r\nLine " + QByteArray::number(entry)
+                  + "\r\n\r\n";
+    }
+    std::promise<void> goOn;
+    onRunProgress = [released = goOn.get_future().share()](std::uint64_t) {
+        released.wait_for(std::chrono::milliseconds(kRunTimeoutMs));
+    };
+    Write("target.out", "keep me");
+    StartConversion(source);
+
+    EXPECT_FALSE(Find("cmdConvert")->isEnabled());
+    EXPECT_EQ(window->cursor().shape(), Qt::BusyCursor);
+    PaintCounter counter;
+    window->installEventFilter(&counter);
+    window->update();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return counter.paints > 0; }, kRunTimeoutMs));
+    auto* progress = window->findChild<QProgressDialog*>();
+    ASSERT_NE(progress, nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return progress->isVisible(); }, kRunTimeoutMs));
+    QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+    goOn.set_value();
+    WaitForTheMessage(0);
+
+    EXPECT_EQ(messages, std::vector<std::string>{"Cancelled; the target file was not changed"});
+    EXPECT_EQ(Target(), "keep me");
+    EXPECT_TRUE(Find("cmdConvert")->isEnabled());
+    EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(window->findChild<QProgressDialog*>(), nullptr);
 }
 
 } // namespace

@@ -23,10 +23,11 @@ TEST_F(DialogActionsTest, BrowseTakesConfirmedNamesAndCancelChangesNothing)
     dialogs->Script(QStringLiteral("/data/in.srt"), kCancel, QStringLiteral("/data/out.son"));
     Click("cmdBrowse");
     Find<QLineEdit>("txtTarget")->setText(QStringLiteral("typed.ssa"));
-    Click("cmdBrowse2");
+    // Enter, on either key, presses the focused button as Space does.
+    QTest::keyClick(Find("cmdBrowse2"), Qt::Key_Return);
     EXPECT_EQ(Text("txtSource"), "/data/in.srt");
     EXPECT_EQ(Text("txtTarget"), "typed.ssa");
-    Click("cmdBrowse2");
+    QTest::keyClick(Find("cmdBrowse2"), Qt::Key_Enter);
     EXPECT_EQ(Text("txtTarget"), "/data/out.son");
     ASSERT_EQ(dialogs->asked.size(), 3U);
     EXPECT_EQ(dialogs->asked[0].nameFilters,

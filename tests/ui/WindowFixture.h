@@ -72,8 +72,13 @@ protected:
     {
         auto scripted = std::make_unique<ScriptedDialogs>();
         dialogs = scripted.get();
-        window = std::make_unique<frmConvert>(std::move(scripted),
-                                              [this](const std::string& text) { messages.push_back(text); });
+        window = std::make_unique<frmConvert>(
+            std::move(scripted), [this](const std::string& text) { messages.push_back(text); },
+            [this](std::uint64_t bytesRead) {
+                if (onRunProgress) {
+                    onRunProgress(bytesRead);
+                }
+            });
         window->show();
     }
 
@@ -93,6 +98,15 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
 
+    /// Waits until the run started last has shown its message.
+    void WaitForTheMessage(std::size_t shownBefore)
+    {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return messages.size() > shownBefore; }, kRunTimeoutMs));
+    }
+
+    static constexpr int kRunTimeoutMs = 10000;
+    // Set before the window, which may still call it while it ends a run.
+    RunProgressHook onRunProgress;
     std::unique_ptr<frmConvert> window;
     ScriptedDialogs* dialogs = nullptr;
     std::vector<std::string> messages;
