@@ -3,13 +3,11 @@
 #include "RunError.h"
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 namespace varnuth {
 namespace {
-
-constexpr std::size_t kBufferSize = std::size_t{64} * 1024;
-constexpr std::string_view kLineEnd = "\r\n";
 
 std::string OpenContext(const std::string& name)
 {
@@ -47,7 +45,6 @@ LineWriter::LineWriter(const std::string& name) : name_(name)
     }
     // Our own buffer is the only one, so every failure surfaces in Flush with its errno.
     std::setvbuf(file_.get(), nullptr, _IONBF, 0);
-    buffer_.reserve(kBufferSize);
 }
 
 LineWriter::~LineWriter()
@@ -69,9 +66,18 @@ void LineWriter::WriteLine(std::initializer_list<std::string_view> pieces)
     Append(kLineEnd);
 }
 
+char* LineWriter::ReserveAfterFlush(std::size_t size)
+{
+    if (size > kBufferSize - kLineEnd.size()) {
+        return nullptr;
+    }
+    Flush();
+    return buffer_.get();
+}
+
 void LineWriter::Append(std::string_view bytes)
 {
-    if (buffer_.size() + bytes.size() > kBufferSize) {
+    if (kBufferSize - used_ < bytes.size()) {
         Flush();
     }
     if (bytes.size() >= kBufferSize) {
@@ -80,18 +86,19 @@ void LineWriter::Append(std::string_view bytes)
         }
         return;
     }
-    buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
+    std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
+    used_ += bytes.size();
 }
 
 void LineWriter::Flush()
 {
-    if (buffer_.empty() || !file_) {
+    if (used_ == 0 || !file_) {
         return;
     }
-    const std::size_t written = std::fwrite(buffer_.data(), 1, buffer_.size(), file_.get());
-    const bool complete = written == buffer_.size();
+    const std::size_t written = std::fwrite(buffer_.get(), 1, used_, file_.get());
+    const bool complete = written == used_;
     // A failed write is never retried: a retry could repeat the bytes the device did take.
-    buffer_.clear();
+    used_ = 0;
     if (!complete) {
         throw RunError(LastError(), OpenContext(name_));
     }
