@@ -71,13 +71,18 @@ bool IsEntryLine(std::string_view line)
            && ColonBytes(EightBytes(line.data() + kSecondWord)) == kEntryColons;
 }
 
-// The start timecode and end timecode of an entry line with their separators, which begin its STL line.
+// The start timecode and end timecode of an entry line with their separators, which begin its STL line. Copied
+// by fixed sizes, which the compiler turns into a few moves.
 char* PutFields(char* out, std::string_view entryLine)
 {
-    out = Put(out, entryLine.substr(sonic::kStartTimeStart, sonic::kTimecodeWidth));
-    out = Put(out, kFieldSeparator);
-    out = Put(out, entryLine.substr(sonic::kEndTimeStart, sonic::kTimecodeWidth));
-    return Put(out, kFieldSeparator);
+    std::memcpy(out, entryLine.data() + sonic::kStartTimeStart, sonic::kTimecodeWidth);
+    out += sonic::kTimecodeWidth;
+    std::memcpy(out, kFieldSeparator.data(), kFieldSeparator.size());
+    out += kFieldSeparator.size();
+    std::memcpy(out, entryLine.data() + sonic::kEndTimeStart, sonic::kTimecodeWidth);
+    out += sonic::kTimecodeWidth;
+    std::memcpy(out, kFieldSeparator.data(), kFieldSeparator.size());
+    return out + kFieldSeparator.size();
 }
 
 // Composed straight into the target's buffer unless the line is longer than the buffer.
