@@ -53,7 +53,7 @@ void RequireRegularFile(const std::string& name)
 }
 
 // The first CR or LF in [at, end), or end.
-const char* FindLineEnd(const char* at, const char* end)
+inline const char* FindLineEnd(const char* at, const char* end)
 {
 #if defined(__SSE2__)
     // Sixteen bytes per step, both terminators in one pass.
