@@ -22,15 +22,24 @@ public:
     /// \p control, if given, hears of every buffer read and may stop the reading with a RunError "Cancelled".
     explicit LineReader(const std::string& name, const RunControl* control = nullptr);
 
-    /// True when no character of the source is left to read; throws RunError on a read failure.
-    [[nodiscard]] bool AtEnd();
+    /// Reads with a buffer of \p bufferSize bytes, so that tests can split lines and terminators at every position.
+    LineReader(const std::string& name, std::size_t bufferSize);
 
-    /// The next line without its terminator; valid until the next call. Call only while !AtEnd().
-    std::string_view ReadLine();
+    /// Sets \p line to the next line without its terminator, valid until the next call; false at the end of the
+    /// source. Throws RunError on a read failure.
+    bool Next(std::string_view& line);
 
-    /// Makes \p out the line last read, with \p prefix in place of its first \p replaced characters. A line
-    /// longer than the read buffer is handed over instead of copied, so a huge line is held once, not twice.
-    void MoveLineInto(std::string& out, std::string_view prefix, std::size_t replaced = 0);
+    /// Keeps \p text, a part of the line last read, readable through Held() (and no longer through that line) while
+    /// later lines are read. It is copied only when the read buffer is reused; a line longer than the buffer is
+    /// handed over, never copied.
+    void Hold(std::string_view text);
+
+    /// The text last held; empty after MoveHeldInto.
+    [[nodiscard]] std::string_view Held() const noexcept { return held_; }
+
+    /// Makes \p out the held text, with \p prefix in place of its first \p replaced characters, and holds nothing
+    /// more. Text held in the reader's own storage is handed over, so a huge line is held once, not twice.
+    void MoveHeldInto(std::string& out, std::string_view prefix, std::size_t replaced = 0);
 
     /// The identity of the file actually open, so that no other name of it becomes the target.
     [[nodiscard]] FileIdentity Identity() const;
@@ -43,8 +52,11 @@ public:
 
 private:
     bool Refill();
-    std::size_t FindLineEnd();
-    void AppendToLongLine(std::string_view piece);
+    bool NextAcrossBuffers(std::string_view& line);
+    bool LoadNextLine();
+    bool Load();
+    void SkipLineFeedAfter(std::size_t carriageReturn);
+    void AppendToLongLine(const char* begin, const char* end);
 
     struct FileCloser {
         void operator()(std::FILE* file) const noexcept { std::fclose(file); }
@@ -58,7 +70,10 @@ private:
     std::size_t position_ = 0;
     std::size_t filled_ = 0;
     std::string longLine_;
-    std::string_view line_;
+    bool lineIsLong_ = false;
+    std::string_view held_;
+    std::string heldStore_;
+    bool heldInBuffer_ = false;
     bool skipLineFeed_ = false;
     long lineNumber_ = 0;
 };

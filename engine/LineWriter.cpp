@@ -2,18 +2,11 @@
 
 #include "RunError.h"
 
+#include <utility>
+
 namespace varnuth {
-namespace {
 
-constexpr std::size_t kBufferSize = std::size_t{64} * 1024;
-constexpr std::string_view kLineEnd = "\r\n";
-
-} // namespace
-
-LineWriter::LineWriter(const std::string& name, FileIdentity source) : target_(name, source)
-{
-    buffer_.reserve(kBufferSize);
-}
+LineWriter::LineWriter(const std::string& name, FileIdentity source) : target_(name, source) {}
 
 LineWriter::~LineWriter()
 {
@@ -34,31 +27,36 @@ void LineWriter::WriteLine(std::initializer_list<std::string_view> pieces)
     Append(kLineEnd);
 }
 
+char* LineWriter::ReserveAfterFlush(std::size_t size)
+{
+    if (size > kBufferSize - kLineEnd.size()) {
+        return nullptr;
+    }
+    Flush();
+    return buffer_.get();
+}
+
 void LineWriter::Append(std::string_view bytes)
 {
-    if (buffer_.size() + bytes.size() > kBufferSize) {
+    if (kBufferSize - used_ < bytes.size()) {
         Flush();
     }
     if (bytes.size() >= kBufferSize) {
         target_.Write(bytes);
         return;
     }
-    buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
+    std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
+    used_ += bytes.size();
 }
 
 void LineWriter::Flush()
 {
-    if (buffer_.empty() || !open_) {
+    if (used_ == 0 || !open_) {
         return;
     }
     // Emptied also when the write fails: a retry could repeat the bytes the device did take.
-    try {
-        target_.Write({buffer_.data(), buffer_.size()});
-    } catch (const RunError&) {
-        buffer_.clear();
-        throw;
-    }
-    buffer_.clear();
+    const std::size_t used = std::exchange(used_, 0);
+    target_.Write({buffer_.get(), used});
 }
 
 void LineWriter::Close()

@@ -2,10 +2,11 @@
 
 #include "TargetFile.h"
 
+#include <cstring>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace varnuth {
 
@@ -24,6 +25,23 @@ public:
     /// Writes the pieces one after another as one line, so callers need not join them first.
     void WriteLine(std::initializer_list<std::string_view> pieces);
 
+    /// Room for a line of up to \p size characters at the end of the output, so that callers compose it in place;
+    /// nullptr when the line would not fit in the buffer, to be written with WriteLine instead.
+    [[nodiscard]] char* Reserve(std::size_t size)
+    {
+        if (kBufferSize - used_ < size + kLineEnd.size()) {
+            return ReserveAfterFlush(size);
+        }
+        return buffer_.get() + used_;
+    }
+
+    /// Writes the line composed in the room Reserve gave, up to \p end, and CR LF.
+    void CommitLine(char* end) noexcept
+    {
+        std::memcpy(end, kLineEnd.data(), kLineEnd.size());
+        used_ = static_cast<std::size_t>(end - buffer_.get()) + kLineEnd.size();
+    }
+
     /// Flushes, closes and puts the output in place; throws RunError if that fails. Does nothing if already closed.
     void Close();
 
@@ -35,12 +53,24 @@ public:
     [[nodiscard]] std::string_view FailureNote() const noexcept { return target_.FailureNote(); }
 
 private:
+    static constexpr std::size_t kBufferSize = std::size_t{128} * 1024;
+    static constexpr std::string_view kLineEnd = "\r\n";
+
+    char* ReserveAfterFlush(std::size_t size);
     void Append(std::string_view bytes);
     void Flush();
 
     TargetFile target_;
-    std::vector<char> buffer_;
+    std::unique_ptr<char[]> buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
+    std::size_t used_ = 0;
     bool open_ = true;
 };
+
+/// Copies \p text into room that LineWriter::Reserve gave, at \p out; returns the end of the copy.
+inline char* Put(char* out, std::string_view text) noexcept
+{
+    std::memcpy(out, text.data(), text.size());
+    return out + text.size();
+}
 
 } // namespace varnuth

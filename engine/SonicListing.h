@@ -26,7 +26,23 @@ struct EntryFields {
     std::string_view rest;
 };
 
-/// Cuts \p line by position; throws the invalid-argument RunError, naming \p lineNumber, if it is too short.
-[[nodiscard]] EntryFields CutEntry(std::string_view line, long lineNumber);
+/// Throws the invalid-argument RunError for an entry line of \p length characters, naming \p lineNumber.
+[[noreturn]] void FailShortEntry(std::size_t length, long lineNumber);
+
+/// Throws the invalid-argument RunError, naming \p lineNumber, if \p line is too short for the entry fields.
+inline void RequireEntryLength(std::string_view line, long lineNumber)
+{
+    if (line.size() < kRestStart) {
+        FailShortEntry(line.size(), lineNumber);
+    }
+}
+
+/// Cuts \p line by position; throws as RequireEntryLength does if it is too short.
+[[nodiscard]] inline EntryFields CutEntry(std::string_view line, long lineNumber)
+{
+    RequireEntryLength(line, lineNumber);
+    return {line.substr(kNumberStart, kNumberWidth), line.substr(kStartTimeStart, kTimecodeWidth),
+            line.substr(kEndTimeStart, kTimecodeWidth), line.substr(kRestStart)};
+}
 
 } // namespace varnuth::sonic

@@ -14,6 +14,20 @@ constexpr std::string_view kHeader[] = {
     "Color\t(0 1 2 0)",    "SP_NUMBER\tSTART\tEND FILE_NAME",
 };
 
+constexpr std::string_view kTab = "\t";
+
+void WriteEntry(LineWriter& target, const sonic::EntryFields& entry)
+{
+    constexpr std::size_t kFixedWidth = sonic::kNumberWidth + 2 * sonic::kTimecodeWidth + 3 * kTab.size();
+    char* out = target.Reserve(kFixedWidth + entry.rest.size());
+    if (out == nullptr) {
+        target.WriteLine({entry.number, kTab, entry.start, kTab, entry.end, kTab, entry.rest});
+        return;
+    }
+    out = Put(Put(Put(Put(Put(Put(out, entry.number), kTab), entry.start), kTab), entry.end), kTab);
+    target.CommitLine(Put(out, entry.rest));
+}
+
 } // namespace
 
 void ConvertSonicToSon(LineReader& source, LineWriter& target, SubtitleCounter& counter)
@@ -21,14 +35,14 @@ void ConvertSonicToSon(LineReader& source, LineWriter& target, SubtitleCounter& 
     for (const std::string_view line : kHeader) {
         target.WriteLine(line);
     }
-    while (!source.AtEnd()) {
-        const std::string_view line = source.ReadLine();
+    std::string_view line;
+    while (source.Next(line)) {
         if (line.empty()) {
             continue;
         }
         const sonic::EntryFields entry = sonic::CutEntry(line, source.LineNumber());
-        target.WriteLine(kDisplayArea);
-        target.WriteLine({entry.number, "\t", entry.start, "\t", entry.end, "\t", entry.rest});
+        target.CommitLine(Put(target.Reserve(kDisplayArea.size()), kDisplayArea));
+        WriteEntry(target, entry);
         counter.Increment();
     }
 }

@@ -2,6 +2,10 @@
 #include "Converters.h"
 #include "SonicListing.h"
 
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <string>
 
 namespace varnuth {
@@ -33,13 +37,64 @@ constexpr std::string_view kHeader[] = {
 
 constexpr std::string_view kFieldSeparator = "\t,\t";
 constexpr std::string_view kContinuationJoin = "|";
+constexpr std::size_t kFieldsWidth = 2 * sonic::kTimecodeWidth + 2 * kFieldSeparator.size();
 
-// An entry line is told from a continuation line by the three colons of its start timecode alone.
+// The high bit of every byte of \p word that is a colon, exactly: no carry runs from one byte into the next.
+constexpr std::uint64_t ColonBytes(std::uint64_t word)
+{
+    constexpr std::uint64_t kOnes = 0x0101010101010101U;
+    constexpr std::uint64_t kLowBits = kOnes * 0x7FU;
+    const std::uint64_t zeroWhereColon = word ^ (kOnes * static_cast<unsigned char>(':'));
+    return ~(((zeroWhereColon & kLowBits) + kLowBits) | zeroWhereColon | kLowBits);
+}
+
+std::uint64_t EightBytes(const char* bytes)
+{
+    std::uint64_t word = 0;
+    std::memcpy(&word, bytes, sizeof word);
+    return word;
+}
+
+// The bytes 7 to 14 of an entry line: colons at 8, 11 and 14 only. Built the way EightBytes loads, so the
+// comparison holds on any byte order.
+constexpr std::uint64_t kEntryColons =
+    ColonBytes(std::bit_cast<std::uint64_t>(std::array{'0', ':', '0', '0', ':', '0', '0', ':'}));
+static_assert(sonic::kFirstColon == 8 && sonic::kSecondColon == 11 && sonic::kThirdColon == 14);
+
+// An entry line is told from a continuation line by the three colons of its start timecode alone: searched from
+// the start, the first three colons stand at 8, 11 and 14.
 bool IsEntryLine(std::string_view line)
 {
-    return !line.empty() && line.find(':') == sonic::kFirstColon
-           && line.find(':', sonic::kFirstColon + 1) == sonic::kSecondColon
-           && line.find(':', sonic::kSecondColon + 1) == sonic::kThirdColon;
+    constexpr std::size_t kTested = sonic::kThirdColon + 1;
+    constexpr std::size_t kSecondWord = kTested - sizeof(std::uint64_t);
+    return line.size() >= kTested && ColonBytes(EightBytes(line.data())) == 0
+           && ColonBytes(EightBytes(line.data() + kSecondWord)) == kEntryColons;
+}
+
+// The start timecode and end timecode of an entry line with their separators, which begin its STL line. Copied
+// by fixed sizes, which the compiler turns into a few moves.
+char* PutFields(char* out, std::string_view entryLine)
+{
+    std::memcpy(out, entryLine.data() + sonic::kStartTimeStart, sonic::kTimecodeWidth);
+    out += sonic::kTimecodeWidth;
+    std::memcpy(out, kFieldSeparator.data(), kFieldSeparator.size());
+    out += kFieldSeparator.size();
+    std::memcpy(out, entryLine.data() + sonic::kEndTimeStart, sonic::kTimecodeWidth);
+    out += sonic::kTimecodeWidth;
+    std::memcpy(out, kFieldSeparator.data(), kFieldSeparator.size());
+    return out + kFieldSeparator.size();
+}
+
+// Composed straight into the target's buffer unless the line is longer than the buffer.
+void WriteEntry(LineWriter& target, std::string_view entryLine)
+{
+    const std::string_view text = entryLine.substr(sonic::kRestStart);
+    if (char* out = target.Reserve(kFieldsWidth + text.size())) {
+        target.CommitLine(Put(PutFields(out, entryLine), text));
+        return;
+    }
+    target.WriteLine({entryLine.substr(sonic::kStartTimeStart, sonic::kTimecodeWidth), kFieldSeparator,
+                      entryLine.substr(sonic::kEndTimeStart, sonic::kTimecodeWidth), kFieldSeparator, text});
 }
 
 } // namespace
@@ -50,32 +105,45 @@ void ConvertSonicToStl(LineReader& source, LineWriter& target, SubtitleCounter& 
     for (const std::string_view line : kHeader) {
         target.WriteLine(line);
     }
-    std::string pending;
-    std::string entryStart;
+    // The pending entry is its entry line, held by the source, until a continuation line makes it a text of its own.
+    enum class Pending { None, EntryLine, Joined } pending = Pending::None;
+    std::string joined;
     // Each version of the pending entry is written once, and none is lost at a new entry or the end.
     bool pendingUnwritten = false;
     const auto writePending = [&] {
-        if (pendingUnwritten) {
-            target.WriteLine(pending);
-            pendingUnwritten = false;
+        if (!pendingUnwritten) {
+            return;
         }
+        if (pending == Pending::EntryLine) {
+            WriteEntry(target, source.Held());
+        } else {
+            target.WriteLine(joined);
+        }
+        pendingUnwritten = false;
     };
-    while (!source.AtEnd()) {
-        const std::string_view line = source.ReadLine();
+    std::string_view line;
+    while (source.Next(line)) {
         if (line.empty()) {
             writePending();
         } else if (IsEntryLine(line)) {
-            const sonic::EntryFields entry = sonic::CutEntry(line, source.LineNumber());
+            sonic::RequireEntryLength(line, source.LineNumber());
             writePending();
-            entryStart.assign(entry.start).append(kFieldSeparator).append(entry.end).append(kFieldSeparator);
-            source.MoveLineInto(pending, entryStart, sonic::kRestStart);
+            source.Hold(line);
+            pending = Pending::EntryLine;
             pendingUnwritten = true;
         } else {
-            if (pending.empty()) {
-                source.MoveLineInto(pending, kContinuationJoin);
+            if (pending == Pending::Joined) {
+                joined.append(kContinuationJoin).append(line);
+            } else if (pending == Pending::EntryLine) {
+                std::array<char, kFieldsWidth> fields{};
+                PutFields(fields.data(), source.Held());
+                source.MoveHeldInto(joined, {fields.data(), fields.size()}, sonic::kRestStart);
+                joined.append(kContinuationJoin).append(line);
             } else {
-                pending.append(kContinuationJoin).append(line);
+                source.Hold(line);
+                source.MoveHeldInto(joined, kContinuationJoin);
             }
+            pending = Pending::Joined;
             pendingUnwritten = true;
             counter.Increment();
         }

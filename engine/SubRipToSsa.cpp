@@ -109,8 +109,8 @@ void ConvertSubRipToSsa(LineReader& source, LineWriter& target, const Conversion
         }
     };
 
-    while (!source.AtEnd()) {
-        const std::string_view line = source.ReadLine();
+    std::string_view line;
+    while (source.Next(line)) {
         if (IsTimingLine(line)) {
             SetDialoguePrefix(dialoguePrefix, line);
             inEntry = true;
@@ -122,7 +122,8 @@ void ConvertSubRipToSsa(LineReader& source, LineWriter& target, const Conversion
             }
             if (firstLine) {
                 writeDialogue();
-                source.MoveLineInto(dialogueLine, dialoguePrefix);
+                source.Hold(line);
+                source.MoveHeldInto(dialogueLine, dialoguePrefix);
                 firstLine = false;
             } else {
                 dialogueLine.append(kLineBreak).append(line);

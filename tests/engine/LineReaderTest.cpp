@@ -1,6 +1,9 @@
 #include "LineReader.h"
+#include "ReferenceLines.h"
 #include "TempFiles.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -14,8 +17,9 @@ protected:
         WriteFile("source", bytes);
         LineReader reader(PathOf("source"));
         std::vector<std::string> lines;
-        while (!reader.AtEnd()) {
-            lines.emplace_back(reader.ReadLine());
+        std::string_view line;
+        while (reader.Next(line)) {
+            lines.emplace_back(line);
         }
         EXPECT_EQ(reader.LineNumber(), static_cast<long>(lines.size()));
         return lines;
@@ -58,6 +62,45 @@ TEST_F(LineReaderTest, JoinsLinesAndTerminatorsSplitAcrossReads)
         EXPECT_EQ(ReadAll(longLine + "\r\nend"), (std::vector<std::string>{longLine, "end"})) << length;
         EXPECT_EQ(ReadAll(longLine + "\r\n"), std::vector<std::string>{longLine}) << length;
     }
+}
+
+// Every seed of the fuzzing corpora, read with buffers of 1 to 40 bytes, so that each line and each CR LF pair is split
+// between two reads at every position, against the plain split. Each line is held and must read back unchanged
+// after the next line, unless it was moved out with a prefix, as every third one is.
+TEST_F(LineReaderTest, MatchesThePlainSplitWithReadsSplitAnywhere)
+{
+    constexpr std::size_t kLargestBuffer = 40;
+    std::size_t seeds = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(VARNUTH_FUZZ_DIR)) {
+        if (!entry.is_regular_file() || entry.path().parent_path().filename() != "corpus") {
+            continue;
+        }
+        ++seeds;
+        const std::string bytes = ReadBytes(entry.path());
+        const std::vector<std::string> expected = fuzz::ReferenceLines(bytes);
+        for (std::size_t bufferSize = 1; bufferSize <= kLargestBuffer; ++bufferSize) {
+            SCOPED_TRACE(entry.path().string() + " with a buffer of " + std::to_string(bufferSize));
+            LineReader reader(entry.path().string(), bufferSize);
+            std::vector<std::string> lines;
+            std::string_view line;
+            std::string moved;
+            while (reader.Next(line)) {
+                if (!lines.empty()) {
+                    ASSERT_EQ(reader.Held(), lines.size() % 3 == 0 ? "" : lines.back());
+                }
+                const std::size_t replaced = std::min<std::size_t>(1, line.size());
+                lines.emplace_back(line);
+                reader.Hold(line);
+                if (lines.size() % 3 == 0) {
+                    reader.MoveHeldInto(moved, ">", replaced);
+                    ASSERT_EQ(moved, ">" + lines.back().substr(replaced));
+                }
+            }
+            EXPECT_EQ(lines, expected);
+            EXPECT_EQ(reader.LineNumber(), static_cast<long>(expected.size()));
+        }
+    }
+    EXPECT_GT(seeds, 10U) << "the fuzzing corpora are missing from " << VARNUTH_FUZZ_DIR;
 }
 
 } // namespace
