@@ -1,5 +1,6 @@
 #include "Contact.h"
 #include "Converters.h"
+#include "SubRipTiming.h"
 
 #include <string>
 
@@ -19,41 +20,18 @@ constexpr std::string_view kHeader[] = {
     "Timer: 100.0000",
 };
 
-// Timing line "00:01:02,345 --> 00:01:05,678", counted from 0. The tens of the hours and the
-// thousandths are dropped: times are cut to H:MM:SS.cc, never rounded.
-constexpr std::size_t kTimingLineLength = 29;
-constexpr std::size_t kArrowStart = 13;
-constexpr std::string_view kArrow = "-->";
-constexpr std::size_t kStartClockStart = 1;
-constexpr std::size_t kEndClockStart = 18;
-constexpr std::size_t kClockWidth = 7;       // H:MM:SS
-constexpr std::size_t kHundredthsOffset = 8; // after the clock and its comma
-constexpr std::size_t kHundredthsWidth = 2;
-
 constexpr std::string_view kDialogueStart = "Dialogue: Marked=0,";
 constexpr std::string_view kDialogueFields = ",Default,TAV,0000,0000,0000,!Effect,";
 constexpr std::string_view kLineBreak = "\\N";
 
-bool IsTimingLine(std::string_view line)
-{
-    return line.size() == kTimingLineLength && line.find(kArrow) == kArrowStart;
-}
-
-void AppendTime(std::string& out, std::string_view timingLine, std::size_t clockStart)
-{
-    out.append(timingLine.substr(clockStart, kClockWidth))
-        .append(1, '.')
-        .append(timingLine.substr(clockStart + kHundredthsOffset, kHundredthsWidth));
-}
-
 // Built into the caller's string, so that a run of any length allocates it once.
-void SetDialoguePrefix(std::string& prefix, std::string_view timingLine)
+void SetDialoguePrefix(std::string& prefix, const SubRipTiming& timing)
 {
-    prefix.assign(kDialogueStart);
-    AppendTime(prefix, timingLine, kStartClockStart);
-    prefix.append(1, ',');
-    AppendTime(prefix, timingLine, kEndClockStart);
-    prefix.append(kDialogueFields);
+    prefix.assign(kDialogueStart)
+        .append(timing.start.data(), timing.start.size())
+        .append(1, ',')
+        .append(timing.end.data(), timing.end.size())
+        .append(kDialogueFields);
 }
 
 void CopyStyleChoices(const ConversionRequest& request, StyleSettings& style)
@@ -111,8 +89,8 @@ void ConvertSubRipToSsa(LineReader& source, LineWriter& target, const Conversion
 
     while (!source.AtEnd()) {
         const std::string_view line = source.ReadLine();
-        if (IsTimingLine(line)) {
-            SetDialoguePrefix(dialoguePrefix, line);
+        if (const std::optional<SubRipTiming> timing = ParseTimingLine(line)) {
+            SetDialoguePrefix(dialoguePrefix, *timing);
             inEntry = true;
             firstLine = true;
             entryWritten = false;

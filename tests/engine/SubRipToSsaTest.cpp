@@ -52,6 +52,10 @@ TEST_F(SubRipToSsaTest, WritesOneDialogueLinePerEntry)
                "Second entry"}),
          {hello, second}},
         {"LF line ends", "1\n00:00:01,000 --> 00:00:04,000\nHello\nworld\n\n", {hello}},
+        {"timing lines as other programs write them",
+         CrLf({"0:00:01 --> 00:00:04.0  X1:40 X2:600", "Hello", "world", "", "-1:00:00,500 --> 00:01:05,67 junk", "x",
+               ""}),
+         {hello, Dialogue("0:00:00.00", "0:01:05.67", "x")}},
         {"empty source", "", {}},
         {"several blank lines after an entry",
          CrLf({"1", "00:00:01,000 --> 00:00:04,000", "Hello", "world", "", "", ""}),
@@ -85,29 +89,6 @@ TEST_F(SubRipToSsaTest, WritesOneDialogueLinePerEntry)
         ASSERT_TRUE(outcome.succeeded()) << c.name << ": " << OutcomeMessage(outcome);
         EXPECT_EQ(Target(), SsaScript(kDefaultStyleLine, c.dialogue)) << c.name;
         EXPECT_EQ(outcome.count, static_cast<std::int16_t>(c.dialogue.size())) << c.name;
-    }
-}
-
-TEST_F(SubRipToSsaTest, CutsTimesByPositionFromTimingLinesOfExactShape)
-{
-    const std::pair<const char*, const char*> timings[] = {
-        {"00:01:02,345 --> 00:01:05,678", "0:01:02.34,0:01:05.67"},
-        {"00:00:01.000 --> 00:00:04.000", "0:00:01.00,0:00:04.00"},
-        {"12:00:00,000 --> 13:59:59,999", "2:00:00.00,3:59:59.99"},
-        {"ab:cd:ef,ghi --> jk:lm:no,pqr", "b:cd:ef.gh,k:lm:no.pq"},
-    };
-    for (const auto& [timing, times] : timings) {
-        Convert(OutputFormat::SSA, CrLf({timing, "text", ""}));
-        EXPECT_EQ(Target(), SsaScript(kDefaultStyleLine, {"Dialogue: Marked=0," + std::string(times)
-                                                          + ",Default,TAV,0000,0000,0000,!Effect,text"}))
-            << timing;
-    }
-    for (const char* notTiming :
-         {"00:00:01,000 --> 00:00:04,000 ", "0:00:01,000 --> 0:00:04,000", "00:00:01,000 --> 00:00:04,000 X1:1 X2:2",
-          "00:00:01,000 -> 00:00:04,0000", "-->00:01,000 --> 00:00:04,000"}) {
-        const RunOutcome outcome = Convert(OutputFormat::SSA, CrLf({notTiming, "text", ""}));
-        EXPECT_EQ(Target(), SsaScript(kDefaultStyleLine, {})) << notTiming;
-        EXPECT_EQ(outcome.count, 0) << notTiming;
     }
 }
 
