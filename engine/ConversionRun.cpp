@@ -23,6 +23,10 @@ void Convert(const ConversionRequest& request, SubtitleCounter& counter)
     RequireDifferentFile(request.sourceName, request.targetName);
     // On a failure the destructors close both files, keeping the lines written so far.
     LineWriter target(request.targetName);
+    // Players read the encoding from the mark; a UTF-16 source has been decoded to UTF-8, whose mark this is.
+    if (source.HasByteOrderMark()) {
+        target.WriteByteOrderMark();
+    }
     switch (request.format) {
     case OutputFormat::SSA: ConvertSubRipToSsa(source, target, request, counter); break;
     case OutputFormat::SON: ConvertSonicToSon(source, target, counter); break;

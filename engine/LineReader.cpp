@@ -52,13 +52,15 @@ void RequireRegularFile(const std::string& name)
 
 } // namespace
 
-LineReader::LineReader(const std::string& name) : name_(name), buffer_(kBufferSize)
+LineReader::LineReader(const std::string& name) : decoder_(name), buffer_(kBufferSize)
 {
     RequireRegularFile(name);
     file_.reset(std::fopen(name.c_str(), "rb"));
     if (!file_) {
         throw RunError(std::error_code(errno, std::generic_category()), SourceContext(name));
     }
+    // The byte-order mark must be known before the target's first line is written.
+    Refill();
 }
 
 bool LineReader::AtEnd()
@@ -160,10 +162,7 @@ bool LineReader::Refill()
         return false;
     }
     position_ = 0;
-    filled_ = std::fread(buffer_.data(), 1, buffer_.size(), file_.get());
-    if (filled_ == 0 && std::ferror(file_.get()) != 0) {
-        throw RunError(std::error_code(errno, std::generic_category()), SourceContext(name_));
-    }
+    filled_ = decoder_.Read(file_.get(), buffer_);
     return filled_ > 0;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SourceDecoder.h"
+
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -11,11 +13,16 @@ namespace varnuth {
 /// The source file read as lines of 8-bit characters, one buffered pass from the first byte to the last.
 ///
 /// A line ends at CR LF, at CR alone or at LF alone, and at the end of the file; a terminator at the
-/// very end of the file starts no further, empty line.
+/// very end of the file starts no further, empty line. A byte-order mark is no part of the first line, and
+/// a UTF-16 source reads as UTF-8 (see SourceDecoder).
 class LineReader {
 public:
-    /// Opens \p name for reading; throws RunError if it is missing, not a regular file or unreadable.
+    /// Opens \p name for reading and reads its start; throws RunError if it is missing, not a regular file,
+    /// unreadable, or UTF-16 that cannot be decoded.
     explicit LineReader(const std::string& name);
+
+    /// Whether the source starts with a byte-order mark, so that the target can start with one too.
+    [[nodiscard]] bool HasByteOrderMark() const noexcept { return decoder_.HadByteOrderMark(); }
 
     /// True when no character of the source is left to read; throws RunError on a read failure.
     [[nodiscard]] bool AtEnd();
@@ -41,8 +48,8 @@ private:
         void operator()(std::FILE* file) const noexcept { std::fclose(file); }
     };
 
-    std::string name_;
     std::unique_ptr<std::FILE, FileCloser> file_;
+    SourceDecoder decoder_;
     std::vector<char> buffer_;
     std::size_t position_ = 0;
     std::size_t filled_ = 0;

@@ -69,6 +69,11 @@ void LineWriter::WriteLine(std::initializer_list<std::string_view> pieces)
     Append(kLineEnd);
 }
 
+void LineWriter::WriteByteOrderMark()
+{
+    Append("\xEF\xBB\xBF");
+}
+
 void LineWriter::Append(std::string_view bytes)
 {
     if (buffer_.size() + bytes.size() > kBufferSize) {

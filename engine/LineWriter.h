@@ -24,6 +24,9 @@ public:
     /// Writes the pieces one after another as one line, so callers need not join them first.
     void WriteLine(std::initializer_list<std::string_view> pieces);
 
+    /// Writes the UTF-8 byte-order mark; only before the first line, for a source that started with one.
+    void WriteByteOrderMark();
+
     /// Flushes and closes; throws RunError if that fails. Does nothing if already closed.
     void Close();
 

@@ -39,6 +39,28 @@ TEST_F(ConversionRunTest, ShowsTheCountOnceAfterSuccess)
     EXPECT_EQ(Messages(request_), std::vector<std::string>{"2 rows finished!!!"});
 }
 
+TEST_F(ConversionRunTest, ByteOrderMarkedSourcesGiveTheSameScriptAfterAUtf8Mark)
+{
+    const std::pair<OutputFormat, std::u16string> sources[] = {
+        {OutputFormat::SSA, u"00:00:01,000 --> 00:00:04,000\r\nCaf\u00E9\r\n\r\n"},
+        {OutputFormat::SON, u"0001  00:00:20:13  00:00:24:01  Caf\u00E9\r\n"},
+        {OutputFormat::STL, u"0001  00:00:20:13  00:00:24:01  Caf\u00E9\r\nmore\r\n\r\n"},
+    };
+    for (const auto& [format, text] : sources) {
+        std::string utf8;
+        for (const char16_t unit : text) {
+            utf8 += unit == u'\u00E9' ? "\xC3\xA9" : std::string(1, static_cast<char>(unit));
+        }
+        const RunOutcome plain = Convert(format, utf8);
+        const std::string script = Target();
+        for (const std::string& marked : {"\xEF\xBB\xBF" + utf8, Utf16(text), Utf16(text, true)}) {
+            const RunOutcome outcome = Convert(format, marked);
+            EXPECT_EQ(outcome.count, plain.count);
+            EXPECT_EQ(Target(), "\xEF\xBB\xBF" + script) << marked;
+        }
+    }
+}
+
 TEST_F(ConversionRunTest, EmptyNameOpensNothingAndCountsZero)
 {
     WriteFile("source", kSource);
