@@ -50,6 +50,7 @@ enum Option : int {
     kPrimary,
     kSecondary,
     kTertiary,
+    kStrict,
     kVersion,
 };
 
@@ -66,6 +67,7 @@ constexpr option kLongOptions[] = {
     {"primary", required_argument, nullptr, kPrimary},
     {"secondary", required_argument, nullptr, kSecondary},
     {"tertiary", required_argument, nullptr, kTertiary},
+    {"strict", no_argument, nullptr, kStrict},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, kVersion},
     {nullptr, 0, nullptr, 0},
@@ -135,7 +137,11 @@ SettingValue ColourOption(std::string_view name, const char* text)
 
 enum class Action { Convert, Help, Version };
 
-Action ParseArguments(int argc, char** argv, ConversionRequest& request, StyleSettings& style)
+struct Options {
+    bool strict = false;
+};
+
+Action ParseArguments(int argc, char** argv, ConversionRequest& request, StyleSettings& style, Options& options)
 {
     opterr = 0;
     int code = 0;
@@ -160,6 +166,7 @@ Action ParseArguments(int argc, char** argv, ConversionRequest& request, StyleSe
         case kPrimary: style.primarycolor = ColourOption("primary", optarg); break;
         case kSecondary: style.secondarycolor = ColourOption("secondary", optarg); break;
         case kTertiary: style.tertiarycolor = ColourOption("tertiary", optarg); break;
+        case kStrict: options.strict = true; break;
         case 'h': return Action::Help;
         case kVersion: return Action::Version;
         case ':': throw UsageError{"option '" + std::string(argv[optind - 1]) + "' needs a value"};
@@ -186,8 +193,9 @@ int main(int argc, char** argv)
     request.marginLeft = "10";
     request.marginRight = "10";
     request.marginBottom = "14";
+    Options options;
     try {
-        switch (ParseArguments(argc, argv, request, style)) {
+        switch (ParseArguments(argc, argv, request, style, options)) {
         case Action::Help: std::cout << kUsage; return 0;
         case Action::Version: std::cout << "varnuth-convert " << VARNUTH_VERSION << '\n'; return 0;
         case Action::Convert: break;
@@ -199,11 +207,18 @@ int main(int argc, char** argv)
     }
 
     const RunOutcome outcome = PerformConversion(request);
-    const std::string message = OutcomeMessage(outcome);
     if (!outcome.succeeded()) {
-        std::cerr << "varnuth-convert: " << message << '\n';
+        std::cerr << "varnuth-convert: " << OutcomeMessage(outcome) << '\n';
         return kExitFailure;
     }
-    std::cout << message << '\n';
-    return 0;
+    std::cout << outcome.count << kFinishedSuffix << '\n';
+    const UnconvertedLines& unconverted = outcome.unconverted;
+    for (const UnconvertedLine& line : unconverted.first) {
+        std::cerr << "varnuth-convert: line " << line.number << ": " << line.reason << '\n';
+    }
+    if (unconverted.total > static_cast<long>(unconverted.first.size())) {
+        std::cerr << "varnuth-convert: ... and " << unconverted.total - static_cast<long>(unconverted.first.size())
+                  << " more\n";
+    }
+    return options.strict && unconverted.total > 0 ? kExitFailure : 0;
 }

@@ -17,7 +17,9 @@ void RequireDifferentFile(const std::string& sourceName, const std::string& targ
     }
 }
 
-void Convert(const ConversionRequest& request, SubtitleCounter& counter)
+constexpr std::size_t kLinesShown = 5;
+
+void Convert(const ConversionRequest& request, SubtitleCounter& counter, UnconvertedLines& unconverted)
 {
     LineReader source(request.sourceName);
     RequireDifferentFile(request.sourceName, request.targetName);
@@ -28,9 +30,9 @@ void Convert(const ConversionRequest& request, SubtitleCounter& counter)
         target.WriteByteOrderMark();
     }
     switch (request.format) {
-    case OutputFormat::SSA: ConvertSubRipToSsa(source, target, request, counter); break;
-    case OutputFormat::SON: ConvertSonicToSon(source, target, counter); break;
-    case OutputFormat::STL: ConvertSonicToStl(source, target, counter); break;
+    case OutputFormat::SSA: ConvertSubRipToSsa(source, target, request, counter, unconverted); break;
+    case OutputFormat::SON: ConvertSonicToSon(source, target, counter, unconverted); break;
+    case OutputFormat::STL: ConvertSonicToStl(source, target, counter, unconverted); break;
     }
     source.Close();
     target.Close();
@@ -38,13 +40,21 @@ void Convert(const ConversionRequest& request, SubtitleCounter& counter)
 
 } // namespace
 
+void UnconvertedLines::Add(long number, std::string_view reason)
+{
+    if (first.size() < kKept) {
+        first.push_back({number, std::string(reason)});
+    }
+    ++total;
+}
+
 RunOutcome PerformConversion(const ConversionRequest& request)
 {
     SubtitleCounter counter;
     RunOutcome outcome;
     try {
         if (!request.sourceName.empty() && !request.targetName.empty()) {
-            Convert(request, counter);
+            Convert(request, counter, outcome.unconverted);
         }
     } catch (const RunError& error) {
         outcome.error = error;
@@ -58,7 +68,20 @@ std::string OutcomeMessage(const RunOutcome& outcome)
     if (outcome.error) {
         return outcome.error->description();
     }
-    return std::to_string(outcome.count) + std::string(kFinishedSuffix);
+    std::string message = std::to_string(outcome.count) + std::string(kFinishedSuffix);
+    const UnconvertedLines& unconverted = outcome.unconverted;
+    if (unconverted.total == 0) {
+        return message;
+    }
+    message +=
+        "\n\n" + std::to_string(unconverted.total)
+        + (unconverted.total == 1 ? " source line was not converted" : " source lines were not converted")
+        + (unconverted.total > static_cast<long>(kLinesShown) ? ", the first " + std::to_string(kLinesShown) : "")
+        + ":";
+    for (std::size_t i = 0; i < unconverted.first.size() && i < kLinesShown; ++i) {
+        message += "\nline " + std::to_string(unconverted.first[i].number) + ": " + unconverted.first[i].reason;
+    }
+    return message;
 }
 
 void RunConversion(const ConversionRequest& request, const ShowMessage& showMessage)

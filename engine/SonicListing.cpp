@@ -6,6 +6,24 @@
 #include <system_error>
 
 namespace varnuth::sonic {
+namespace {
+
+bool IsTimecode(std::string_view field)
+{
+    constexpr std::string_view kShape = "00:00:00:00";
+    if (field.size() != kShape.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < kShape.size(); ++i) {
+        const bool digit = field[i] >= '0' && field[i] <= '9';
+        if (kShape[i] == ':' ? field[i] != ':' : !digit) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
 
 EntryFields CutEntry(std::string_view line, long lineNumber)
 {
@@ -17,6 +35,19 @@ EntryFields CutEntry(std::string_view line, long lineNumber)
     }
     return {line.substr(kNumberStart, kNumberWidth), line.substr(kStartTimeStart, kTimecodeWidth),
             line.substr(kEndTimeStart, kTimecodeWidth), line.substr(kRestStart)};
+}
+
+void ReportTimecodes(const EntryFields& entry, long lineNumber, UnconvertedLines& unconverted)
+{
+    const bool start = IsTimecode(entry.start);
+    const bool end = IsTimecode(entry.end);
+    if (!start && !end) {
+        unconverted.Add(lineNumber, "the start and end are not timecodes HH:MM:SS:FF; copied as they stand");
+    } else if (!start) {
+        unconverted.Add(lineNumber, "the start is not a timecode HH:MM:SS:FF; copied as it stands");
+    } else if (!end) {
+        unconverted.Add(lineNumber, "the end is not a timecode HH:MM:SS:FF; copied as it stands");
+    }
 }
 
 } // namespace varnuth::sonic

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ConversionRun.h"
+
 #include <cstddef>
 #include <string_view>
 
@@ -28,5 +30,8 @@ struct EntryFields {
 
 /// Cuts \p line by position; throws the invalid-argument RunError, naming \p lineNumber, if it is too short.
 [[nodiscard]] EntryFields CutEntry(std::string_view line, long lineNumber);
+
+/// Reports the line if its start or end field is not a timecode HH:MM:SS:FF; the fields are copied as they stand.
+void ReportTimecodes(const EntryFields& entry, long lineNumber, UnconvertedLines& unconverted);
 
 } // namespace varnuth::sonic

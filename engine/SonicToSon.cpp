@@ -16,7 +16,7 @@ constexpr std::string_view kHeader[] = {
 
 } // namespace
 
-void ConvertSonicToSon(LineReader& source, LineWriter& target, SubtitleCounter& counter)
+void ConvertSonicToSon(LineReader& source, LineWriter& target, SubtitleCounter& counter, UnconvertedLines& unconverted)
 {
     for (const std::string_view line : kHeader) {
         target.WriteLine(line);
@@ -27,6 +27,7 @@ void ConvertSonicToSon(LineReader& source, LineWriter& target, SubtitleCounter& 
             continue;
         }
         const sonic::EntryFields entry = sonic::CutEntry(line, source.LineNumber());
+        sonic::ReportTimecodes(entry, source.LineNumber(), unconverted);
         target.WriteLine(kDisplayArea);
         target.WriteLine({entry.number, "\t", entry.start, "\t", entry.end, "\t", entry.rest});
         counter.Increment();

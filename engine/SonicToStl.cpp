@@ -44,7 +44,7 @@ bool IsEntryLine(std::string_view line)
 
 } // namespace
 
-void ConvertSonicToStl(LineReader& source, LineWriter& target, SubtitleCounter& counter)
+void ConvertSonicToStl(LineReader& source, LineWriter& target, SubtitleCounter& counter, UnconvertedLines& unconverted)
 {
     target.WriteLine({kTitlePrefix, kContactAddress});
     for (const std::string_view line : kHeader) {
@@ -66,6 +66,7 @@ void ConvertSonicToStl(LineReader& source, LineWriter& target, SubtitleCounter& 
             writePending();
         } else if (IsEntryLine(line)) {
             const sonic::EntryFields entry = sonic::CutEntry(line, source.LineNumber());
+            sonic::ReportTimecodes(entry, source.LineNumber(), unconverted);
             writePending();
             entryStart.assign(entry.start).append(kFieldSeparator).append(entry.end).append(kFieldSeparator);
             source.MoveLineInto(pending, entryStart, sonic::kRestStart);

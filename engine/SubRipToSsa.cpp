@@ -23,6 +23,19 @@ constexpr std::string_view kHeader[] = {
 constexpr std::string_view kDialogueStart = "Dialogue: Marked=0,";
 constexpr std::string_view kDialogueFields = ",Default,TAV,0000,0000,0000,!Effect,";
 constexpr std::string_view kLineBreak = "\\N";
+constexpr std::string_view kArrow = "-->";
+
+constexpr std::string_view kTextOutsideEntry = "text outside an entry; dropped";
+constexpr std::string_view kBlanksOutsideEntry = "spaces or tabs outside an entry; dropped";
+constexpr std::string_view kNumberWithoutTiming = "an entry number with no timing line after it; dropped";
+constexpr std::string_view kUnreadableTimingDropped = "'-->' but no times that can be read; dropped";
+constexpr std::string_view kUnreadableTimingKept = "'-->' but no times that can be read; kept as text";
+constexpr std::string_view kEntryWithoutText = "an entry without text; nothing written";
+
+bool IsEntryNumber(std::string_view line)
+{
+    return !line.empty() && line.find_first_not_of("0123456789") == std::string_view::npos;
+}
 
 // Built into the caller's string, so that a run of any length allocates it once.
 void SetDialoguePrefix(std::string& prefix, const SubRipTiming& timing)
@@ -62,7 +75,7 @@ std::string StyleLine(const StyleSettings& style, const ConversionRequest& reque
 } // namespace
 
 void ConvertSubRipToSsa(LineReader& source, LineWriter& target, const ConversionRequest& request,
-                        SubtitleCounter& counter)
+                        SubtitleCounter& counter, UnconvertedLines& unconverted)
 {
     StyleSettings& style = request.style;
     CopyStyleChoices(request, style);
@@ -87,16 +100,45 @@ void ConvertSubRipToSsa(LineReader& source, LineWriter& target, const Conversion
         }
     };
 
+    // What the next line decides: a number line is an entry number only if a timing line follows it, and an entry
+    // whose timing line no text follows writes nothing.
+    long numberLine = 0;
+    long timingLine = 0;
+    const auto reportEntryWithoutText = [&] {
+        if (inEntry && firstLine) {
+            unconverted.Add(timingLine, kEntryWithoutText);
+        }
+    };
+
     while (!source.AtEnd()) {
         const std::string_view line = source.ReadLine();
-        if (const std::optional<SubRipTiming> timing = ParseTimingLine(line)) {
+        const std::optional<SubRipTiming> timing = ParseTimingLine(line);
+        if (numberLine != 0 && !timing) {
+            unconverted.Add(numberLine, kNumberWithoutTiming);
+        }
+        numberLine = 0;
+        if (timing) {
+            reportEntryWithoutText();
             SetDialoguePrefix(dialoguePrefix, *timing);
+            timingLine = source.LineNumber();
             inEntry = true;
             firstLine = true;
             entryWritten = false;
         } else if (!line.empty()) {
+            const bool arrow = line.find(kArrow) != std::string_view::npos;
             if (!inEntry) {
+                if (arrow) {
+                    unconverted.Add(source.LineNumber(), kUnreadableTimingDropped);
+                } else if (IsEntryNumber(line)) {
+                    numberLine = source.LineNumber();
+                } else {
+                    const bool blanks = line.find_first_not_of(" \t") == std::string_view::npos;
+                    unconverted.Add(source.LineNumber(), blanks ? kBlanksOutsideEntry : kTextOutsideEntry);
+                }
                 continue;
+            }
+            if (arrow) {
+                unconverted.Add(source.LineNumber(), kUnreadableTimingKept);
             }
             if (firstLine) {
                 writeDialogue();
@@ -107,11 +149,16 @@ void ConvertSubRipToSsa(LineReader& source, LineWriter& target, const Conversion
             }
             dialogueUnwritten = true;
         } else if (!entryWritten) {
+            reportEntryWithoutText();
             inEntry = false;
             writeDialogue();
             entryWritten = true;
         }
     }
+    if (numberLine != 0) {
+        unconverted.Add(numberLine, kNumberWithoutTiming);
+    }
+    reportEntryWithoutText();
     writeDialogue();
     source.Close();
     target.Close();

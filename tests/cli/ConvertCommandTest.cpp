@@ -70,6 +70,30 @@ TEST_F(ConvertCommandTest, ChoosesTheFormatAndKeepsTheEmptyNameRule)
     EXPECT_EQ(result.out, "0 rows finished!!!\n");
 }
 
+TEST_F(ConvertCommandTest, ReportsUnconvertedLinesOnStandardErrorAndStrictMakesThemAFailure)
+{
+    std::string source;
+    std::string report;
+    for (int line = 1; line <= 22; ++line) {
+        source += "stray\r\n";
+        report +=
+            line <= 20 ? "varnuth-convert: line " + std::to_string(line) + ": text outside an entry; dropped\n" : "";
+    }
+    WriteFile("in.srt", source + kSubRip);
+    for (const bool strict : {false, true}) {
+        std::vector<std::string> call = {PathOf("in.srt"), PathOf("out.ssa")};
+        if (strict) {
+            call.insert(call.begin(), "--strict");
+        }
+        const CommandResult result = Run(call);
+        EXPECT_EQ(result.exitCode, strict ? 1 : 0);
+        EXPECT_EQ(result.out, "1 rows finished!!!\n");
+        EXPECT_EQ(result.err, report + "varnuth-convert: ... and 2 more\n");
+        EXPECT_NE(ReadFile("out.ssa").find("!Effect,Hello\r\n"), std::string::npos);
+        std::filesystem::remove(folder_ / "out.ssa");
+    }
+}
+
 TEST_F(ConvertCommandTest, RunFailureGoesToStandardErrorWithExitCode1)
 {
     WriteFile("target", "keep me");

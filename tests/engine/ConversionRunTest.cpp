@@ -61,6 +61,23 @@ TEST_F(ConversionRunTest, ByteOrderMarkedSourcesGiveTheSameScriptAfterAUtf8Mark)
     }
 }
 
+TEST_F(ConversionRunTest, KeepsTheFirst20UnconvertedLinesAndShowsFiveBelowTheCount)
+{
+    const RunOutcome outcome =
+        Convert(OutputFormat::SSA, Repeated("stray\r\n", 25) + "00:00:01,000 --> 00:00:02,000\r\nx");
+    EXPECT_EQ(outcome.unconverted.first.size(), 20U);
+    EXPECT_EQ(outcome.unconverted.total, 25);
+    EXPECT_EQ(outcome.unconverted.first.back().number, 20);
+    EXPECT_EQ(OutcomeMessage(outcome),
+              "1 rows finished!!!\n\n25 source lines were not converted, the first 5:\n"
+              "line 1: text outside an entry; dropped\nline 2: text outside an entry; dropped\n"
+              "line 3: text outside an entry; dropped\nline 4: text outside an entry; dropped\n"
+              "line 5: text outside an entry; dropped");
+    EXPECT_EQ(OutcomeMessage(Convert(OutputFormat::SSA, "stray\r\nstray")),
+              "0 rows finished!!!\n\n2 source lines were not converted:\n"
+              "line 1: text outside an entry; dropped\nline 2: text outside an entry; dropped");
+}
+
 TEST_F(ConversionRunTest, EmptyNameOpensNothingAndCountsZero)
 {
     WriteFile("source", kSource);

@@ -27,6 +27,15 @@ std::string Utf16(std::u16string_view text, bool bigEndian)
     return bytes;
 }
 
+std::vector<std::string> Reported(const RunOutcome& outcome)
+{
+    std::vector<std::string> lines;
+    for (const UnconvertedLine& line : outcome.unconverted.first) {
+        lines.push_back(std::to_string(line.number) + ": " + line.reason);
+    }
+    return lines;
+}
+
 std::string ReadBytes(const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary);
