@@ -50,6 +50,7 @@ enum Option : int {
     kPrimary,
     kSecondary,
     kTertiary,
+    kSections,
     kStrict,
     kVersion,
 };
@@ -67,6 +68,7 @@ constexpr option kLongOptions[] = {
     {"primary", required_argument, nullptr, kPrimary},
     {"secondary", required_argument, nullptr, kSecondary},
     {"tertiary", required_argument, nullptr, kTertiary},
+    {"sections", no_argument, nullptr, kSections},
     {"strict", no_argument, nullptr, kStrict},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, kVersion},
@@ -166,12 +168,16 @@ Action ParseArguments(int argc, char** argv, ConversionRequest& request, StyleSe
         case kPrimary: style.primarycolor = ColourOption("primary", optarg); break;
         case kSecondary: style.secondarycolor = ColourOption("secondary", optarg); break;
         case kTertiary: style.tertiarycolor = ColourOption("tertiary", optarg); break;
+        case kSections: request.ssaSections = true; break;
         case kStrict: options.strict = true; break;
         case 'h': return Action::Help;
         case kVersion: return Action::Version;
         case ':': throw UsageError{"option '" + std::string(argv[optind - 1]) + "' needs a value"};
         default: throw UsageError{"unknown option '" + std::string(argv[optind - 1]) + "'"};
         }
+    }
+    if (request.ssaSections && request.format != OutputFormat::SSA) {
+        throw UsageError{"--sections is for the SSA format only"};
     }
     constexpr int kOperands = 2;
     if (argc - optind != kOperands) {

@@ -29,6 +29,7 @@ struct ConversionRequest {
     std::string marginLeft;
     std::string marginRight;
     std::string marginBottom;
+    bool ssaSections = false; // the SSA v4 section and format lines around the same lines, for today's players
     std::reference_wrapper<StyleSettings> style; // the SSA run writes bold, italic and txtAlignment back
 };
 

@@ -20,6 +20,18 @@ constexpr std::string_view kHeader[] = {
     "Timer: 100.0000",
 };
 
+// Only with sections: renderers such as libass refuse a script without them. The styles' format line names the
+// fields of the style line in the order it writes them, which is not the full SSA v4 order.
+constexpr std::string_view kScriptInfo = "[Script Info]";
+constexpr std::string_view kScriptType = "ScriptType: v4.00";
+constexpr std::string_view kStyles = "[V4 Styles]";
+constexpr std::string_view kStyleFormat = "Format: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, "
+                                          "TertiaryColour, BackColour, Bold, Italic, Outline, Shadow, Alignment, "
+                                          "MarginL, MarginR, MarginV";
+constexpr std::string_view kEvents = "[Events]";
+constexpr std::string_view kEventFormat =
+    "Format: Marked, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text";
+
 constexpr std::string_view kDialogueStart = "Dialogue: Marked=0,";
 constexpr std::string_view kDialogueFields = ",Default,TAV,0000,0000,0000,!Effect,";
 constexpr std::string_view kLineBreak = "\\N";
@@ -72,6 +84,29 @@ std::string StyleLine(const StyleSettings& style, const ConversionRequest& reque
            + style.txtAlignment + "," + request.marginLeft + "," + request.marginRight + "," + request.marginBottom;
 }
 
+// The header and the style line, with the sections around them when asked for.
+void WriteScriptStart(LineWriter& target, std::string_view styleLine, bool sections)
+{
+    target.WriteLine({kTitlePrefix, kContactAddress});
+    if (sections) {
+        target.WriteLine(kScriptInfo);
+    }
+    for (const std::string_view line : kHeader) {
+        target.WriteLine(line);
+    }
+    if (sections) {
+        for (const std::string_view line : {kScriptType, std::string_view(), kStyles, kStyleFormat}) {
+            target.WriteLine(line);
+        }
+    }
+    target.WriteLine(styleLine);
+    if (sections) {
+        for (const std::string_view line : {std::string_view(), kEvents, kEventFormat}) {
+            target.WriteLine(line);
+        }
+    }
+}
+
 } // namespace
 
 void ConvertSubRipToSsa(LineReader& source, LineWriter& target, const ConversionRequest& request,
@@ -79,11 +114,7 @@ void ConvertSubRipToSsa(LineReader& source, LineWriter& target, const Conversion
 {
     StyleSettings& style = request.style;
     CopyStyleChoices(request, style);
-    target.WriteLine({kTitlePrefix, kContactAddress});
-    for (const std::string_view line : kHeader) {
-        target.WriteLine(line);
-    }
-    target.WriteLine(StyleLine(style, request));
+    WriteScriptStart(target, StyleLine(style, request), request.ssaSections);
 
     bool inEntry = false;
     bool firstLine = true;
