@@ -62,31 +62,31 @@ TEST_F(ConvertCommandTest, SectionsWrapTheSameLinesInTheSsaV4Sections)
     WriteFile("in.srt", CrLf({"1", "00:00:01,000 --> 00:00:04,000", "Hello", "world", "", "2",
                               "00:01:02,345 --> 00:01:05,678", "Second entry", ""}));
     const CommandResult result = Run({"--sections", PathOf("in.srt"), PathOf("out.ssa")});
+    const std::string styleFormat = "Format: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, TertiaryColour, "
+                                    "BackColour, Bold, Italic, Outline, Shadow, Alignment, MarginL, MarginR, MarginV";
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, "2 rows finished!!!\n");
-    EXPECT_EQ(
-        ReadFile("out.ssa"),
-        CrLf({"! SSA Varnuth by Tavendrel - tavendrel@varnuth.org",
-              "[Script Info]",
-              "Title: Tavendrel",
-              "Original Script: Tavendrel",
-              "Original Editing: Tavendrel",
-              "Original Timing: Tavendrel",
-              "Original Script Checking: Tavendrel",
-              "Synch Point: Side 1 0m00s",
-              "Collisions: Normal",
-              "Timer: 100.0000",
-              "ScriptType: v4.00",
-              "",
-              "[V4 Styles]",
-              "Format: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, TertiaryColour, BackColour, Bold, "
-              "Italic, Outline, Shadow, Alignment, MarginL, MarginR, MarginV",
-              "Style: Default,VNI-Helve,18,16777215,16777215,16777215,0,0,0,2,0,2,10,10,14",
-              "",
-              "[Events]",
-              "Format: Marked, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text",
-              "Dialogue: Marked=0,0:00:01.00,0:00:04.00,Default,TAV,0000,0000,0000,!Effect,Hello\\Nworld",
-              "Dialogue: Marked=0,0:01:02.34,0:01:05.67,Default,TAV,0000,0000,0000,!Effect,Second entry"}));
+    EXPECT_EQ(ReadFile("out.ssa"),
+              CrLf({"! SSA Varnuth by Tavendrel - tavendrel@varnuth.org",
+                    "[Script Info]",
+                    "Title: Tavendrel",
+                    "Original Script: Tavendrel",
+                    "Original Editing: Tavendrel",
+                    "Original Timing: Tavendrel",
+                    "Original Script Checking: Tavendrel",
+                    "Synch Point: Side 1 0m00s",
+                    "Collisions: Normal",
+                    "Timer: 100.0000",
+                    "ScriptType: v4.00",
+                    "",
+                    "[V4 Styles]",
+                    styleFormat,
+                    "Style: Default,VNI-Helve,18,16777215,16777215,16777215,0,0,0,2,0,2,10,10,14",
+                    "",
+                    "[Events]",
+                    "Format: Marked, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text",
+                    "Dialogue: Marked=0,0:00:01.00,0:00:04.00,Default,TAV,0000,0000,0000,!Effect,Hello\\Nworld",
+                    "Dialogue: Marked=0,0:01:02.34,0:01:05.67,Default,TAV,0000,0000,0000,!Effect,Second entry"}));
 }
 
 TEST_F(ConvertCommandTest, ChoosesTheFormatAndKeepsTheEmptyNameRule)
