@@ -5,6 +5,7 @@
 #include "StyleSettings.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 namespace varnuth::fuzz {
@@ -31,6 +32,9 @@ inline ConversionResult ConvertBytes(OutputFormat format, std::string_view bytes
     const std::string sourceName = Scratch().File("source");
     const std::string targetName = Scratch().File("target");
     WriteBytes(sourceName, bytes);
+    // A run that fails before opening the target must not be judged by the previous run's target.
+    std::error_code ignored;
+    std::filesystem::remove(targetName, ignored);
 
     StyleSettings style;
     style.SetDefaults();
