@@ -33,9 +33,11 @@ TEST(SubRipTimingTest, ReadsTheShapesRealFilesWriteAndNothingElse)
         {"00:00:01,000 \t -->\t00:00:04,000   ", "0:00:01.00,0:00:04.00"},
         {"00:00:04,000 --> 00:00:08,000  X1:100 X2:600 Y1:1 Y2:4", "0:00:04.00,0:00:08.00"},
         {"00:31:37,894 --> 00:31:39,928 hack the gibson", "0:31:37.89,0:31:39.92"},
+        {"00:00:01,000 --> 00:00:04,00a", "0:00:01.00,0:00:04.00"},
         // Not timing lines.
         {"ab:cd:ef,ghi --> jk:lm:no,pqr", "not a timing line"},
         {"00:00:01,000 -> 00:00:04,000", "not a timing line"},
+        {"00:00:01,000 ==> 00:00:04,000", "not a timing line"},
         {"-->00:01,000 --> 00:00:04,000", "not a timing line"},
         {" 00:00:01,000 --> 00:00:04,000", "not a timing line"},
         {"00:00:01,0000 --> 00:00:04,000", "not a timing line"},
