@@ -57,6 +57,8 @@ enum Option : int {
     kPrimary,
     kSecondary,
     kTertiary,
+    kSections,
+    kStrict,
     kVersion,
 };
 
@@ -73,6 +75,8 @@ constexpr option kLongOptions[] = {
     {"primary", required_argument, nullptr, kPrimary},
     {"secondary", required_argument, nullptr, kSecondary},
     {"tertiary", required_argument, nullptr, kTertiary},
+    {"sections", no_argument, nullptr, kSections},
+    {"strict", no_argument, nullptr, kStrict},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, kVersion},
     {nullptr, 0, nullptr, 0},
@@ -165,7 +169,11 @@ SettingValue ColourOption(std::string_view name, const char* text)
 
 enum class Action { Convert, Help, Version };
 
-Action ParseArguments(int argc, char** argv, ConversionRequest& request, StyleSettings& style)
+struct Options {
+    bool strict = false;
+};
+
+Action ParseArguments(int argc, char** argv, ConversionRequest& request, StyleSettings& style, Options& options)
 {
     opterr = 0;
     int code = 0;
@@ -190,11 +198,16 @@ Action ParseArguments(int argc, char** argv, ConversionRequest& request, StyleSe
         case kPrimary: style.primarycolor = ColourOption("primary", optarg); break;
         case kSecondary: style.secondarycolor = ColourOption("secondary", optarg); break;
         case kTertiary: style.tertiarycolor = ColourOption("tertiary", optarg); break;
+        case kSections: request.ssaSections = true; break;
+        case kStrict: options.strict = true; break;
         case 'h': return Action::Help;
         case kVersion: return Action::Version;
         case ':': throw UsageError{"option '" + FailedOption(argv) + "' needs a value"};
         default: throw UsageError{"unknown option '" + FailedOption(argv) + "'"};
         }
+    }
+    if (request.ssaSections && request.format != OutputFormat::SSA) {
+        throw UsageError{"--sections is for the SSA format only"};
     }
     constexpr int kOperands = 2;
     if (argc - optind != kOperands) {
@@ -243,6 +256,18 @@ int PrintResult(std::string_view text)
     return 0;
 }
 
+// After a run that finished: the lines it did not convert, on standard error, so the count alone stays on standard output.
+void ReportUnconverted(const UnconvertedLines& unconverted)
+{
+    for (const UnconvertedLine& line : unconverted.first) {
+        std::cerr << "varnuth-convert: line " << line.number << ": " << line.reason << '\n';
+    }
+    const long more = unconverted.total - static_cast<long>(unconverted.first.size());
+    if (more > 0) {
+        std::cerr << "varnuth-convert: ... and " << more << " more\n";
+    }
+}
+
 extern "C" void EndOnSignal(int number)
 {
     RemoveUnfinishedTarget();
@@ -273,8 +298,9 @@ int main(int argc, char** argv)
     request.marginLeft = "10";
     request.marginRight = "10";
     request.marginBottom = "14";
+    Options options;
     try {
-        switch (ParseArguments(argc, argv, request, style)) {
+        switch (ParseArguments(argc, argv, request, style, options)) {
         case Action::Help: return PrintResult(kUsage);
         case Action::Version: return PrintResult("varnuth-convert " VARNUTH_VERSION "\n");
         case Action::Convert: break;
@@ -287,9 +313,10 @@ int main(int argc, char** argv)
 
     InstallSignalHandlers();
     const RunOutcome outcome = PerformConversion(request);
-    const std::string message = OutcomeMessage(outcome);
     if (!outcome.succeeded()) {
-        return ReportFailure(message);
+        return ReportFailure(OutcomeMessage(outcome));
     }
-    return PrintResult(message + '\n');
+    const int printed = PrintResult(std::to_string(outcome.count) + std::string(kFinishedSuffix) + '\n');
+    ReportUnconverted(outcome.unconverted);
+    return printed == 0 && options.strict && outcome.unconverted.total > 0 ? kExitFailure : printed;
 }

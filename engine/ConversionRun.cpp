@@ -14,15 +14,22 @@ RunError OutOfMemory(std::string_view note)
             "Out of memory: the conversion needs more memory than the system grants" + std::string(note)};
 }
 
-void ConvertFiles(const ConversionRequest& request, const RunControl& control, SubtitleCounter& counter)
+constexpr std::size_t kLinesShown = 5;
+
+void ConvertFiles(const ConversionRequest& request, const RunControl& control, SubtitleCounter& counter,
+                  UnconvertedLines& unconverted)
 {
     LineReader source(request.sourceName, &control);
     LineWriter target(request.targetName, source.Identity());
     try {
+        // Players read the encoding from the mark; a UTF-16 source has been decoded to UTF-8, whose mark this is.
+        if (source.HasByteOrderMark()) {
+            target.WriteByteOrderMark();
+        }
         switch (request.format) {
-        case OutputFormat::SSA: ConvertSubRipToSsa(source, target, request, counter); break;
-        case OutputFormat::SON: ConvertSonicToSon(source, target, counter); break;
-        case OutputFormat::STL: ConvertSonicToStl(source, target, counter); break;
+        case OutputFormat::SSA: ConvertSubRipToSsa(source, target, request, counter, unconverted); break;
+        case OutputFormat::SON: ConvertSonicToSon(source, target, counter, unconverted); break;
+        case OutputFormat::STL: ConvertSonicToStl(source, target, counter, unconverted); break;
         }
         source.Close();
         target.Close();
@@ -36,10 +43,11 @@ void ConvertFiles(const ConversionRequest& request, const RunControl& control, S
 }
 
 // A failed allocation ends the run like any other failure, not the program.
-void Convert(const ConversionRequest& request, const RunControl& control, SubtitleCounter& counter)
+void Convert(const ConversionRequest& request, const RunControl& control, SubtitleCounter& counter,
+             UnconvertedLines& unconverted)
 {
     try {
-        ConvertFiles(request, control, counter);
+        ConvertFiles(request, control, counter, unconverted);
     } catch (const std::bad_alloc&) {
         throw OutOfMemory({});
     }
@@ -47,13 +55,21 @@ void Convert(const ConversionRequest& request, const RunControl& control, Subtit
 
 } // namespace
 
+void UnconvertedLines::Add(long number, std::string_view reason)
+{
+    if (first.size() < kKept) {
+        first.push_back({number, std::string(reason)});
+    }
+    ++total;
+}
+
 RunOutcome PerformConversion(const ConversionRequest& request, const RunControl& control)
 {
     SubtitleCounter counter;
     RunOutcome outcome;
     try {
         if (!request.sourceName.empty() && !request.targetName.empty()) {
-            Convert(request, control, counter);
+            Convert(request, control, counter, outcome.unconverted);
         }
     } catch (const RunError& error) {
         outcome.error = error;
@@ -67,7 +83,20 @@ std::string OutcomeMessage(const RunOutcome& outcome)
     if (outcome.error) {
         return outcome.error->description();
     }
-    return std::to_string(outcome.count) + std::string(kFinishedSuffix);
+    std::string message = std::to_string(outcome.count) + std::string(kFinishedSuffix);
+    const UnconvertedLines& unconverted = outcome.unconverted;
+    if (unconverted.total == 0) {
+        return message;
+    }
+    message +=
+        "\n\n" + std::to_string(unconverted.total)
+        + (unconverted.total == 1 ? " source line was not converted" : " source lines were not converted")
+        + (unconverted.total > static_cast<long>(kLinesShown) ? ", the first " + std::to_string(kLinesShown) : "")
+        + ":";
+    for (std::size_t i = 0; i < unconverted.first.size() && i < kLinesShown; ++i) {
+        message += "\nline " + std::to_string(unconverted.first[i].number) + ": " + unconverted.first[i].reason;
+    }
+    return message;
 }
 
 void RunConversion(const ConversionRequest& request, const ShowMessage& showMessage)

@@ -17,7 +17,6 @@
 namespace varnuth {
 namespace {
 
-constexpr std::size_t kBufferSize = std::size_t{64} * 1024;
 // More than any prefix a conversion puts in place of a long line's start, so that never doubles its storage.
 constexpr std::size_t kPrefixRoom = 256;
 
@@ -84,20 +83,16 @@ inline const char* FindLineEnd(const char* at, const char* end)
 
 } // namespace
 
-LineReader::LineReader(const std::string& name, const RunControl* control)
-    : name_(name), control_(control), buffer_(kBufferSize)
+LineReader::LineReader(const std::string& name, const RunControl* control, std::size_t bufferSize)
+    : name_(name), control_(control), decoder_(name), buffer_(std::max(bufferSize, kSmallestBuffer))
 {
     RequireRegularFile(name);
     file_.reset(std::fopen(name.c_str(), "rb"));
     if (!file_) {
         throw RunError(std::error_code(errno, std::generic_category()), SourceContext(name));
     }
-}
-
-LineReader::LineReader(const std::string& name, std::size_t bufferSize) : LineReader(name)
-{
-    buffer_.resize(bufferSize);
-    buffer_.shrink_to_fit();
+    // The byte-order mark must be known before the target's first line is written.
+    Refill();
 }
 
 bool LineReader::Next(std::string_view& line)
@@ -222,10 +217,7 @@ bool LineReader::Refill()
         throw RunError(static_cast<int>(std::errc::operation_canceled), "Cancelled");
     }
     position_ = 0;
-    filled_ = std::fread(buffer_.data(), 1, buffer_.size(), file_.get());
-    if (filled_ == 0 && std::ferror(file_.get()) != 0) {
-        throw RunError(std::error_code(errno, std::generic_category()), SourceContext(name_));
-    }
+    filled_ = decoder_.Read(file_.get(), buffer_);
     bytesRead_ += filled_;
     if (control_ != nullptr && control_->progress) {
         control_->progress(bytesRead_);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "RunControl.h"
+#include "SourceDecoder.h"
 #include "TargetFile.h"
 
 #include <cstdint>
@@ -15,15 +16,28 @@ namespace varnuth {
 /// The source file read as lines of 8-bit characters, one buffered pass from the first byte to the last.
 ///
 /// A line ends at CR LF, at CR alone or at LF alone, and at the end of the file; a terminator at the
-/// very end of the file starts no further, empty line.
+/// very end of the file starts no further, empty line. A byte-order mark is no part of the first line, and
+/// a UTF-16 source reads as UTF-8 (see SourceDecoder).
 class LineReader {
 public:
-    /// Opens \p name for reading; throws RunError if it is missing, not a regular file or unreadable.
-    /// \p control, if given, hears of every buffer read and may stop the reading with a RunError "Cancelled".
-    explicit LineReader(const std::string& name, const RunControl* control = nullptr);
+    static constexpr std::size_t kDefaultBufferSize = std::size_t{64} * 1024;
+    // Room for a whole byte-order mark and for one character decoded from UTF-16.
+    static constexpr std::size_t kSmallestBuffer = 4;
 
-    /// Reads with a buffer of \p bufferSize bytes, so that tests can split lines and terminators at every position.
-    LineReader(const std::string& name, std::size_t bufferSize);
+    /// Opens \p name for reading and reads its start; throws RunError if it is missing, not a regular file,
+    /// unreadable, or UTF-16 that cannot be decoded. \p control, if given, hears of every buffer read and may stop
+    /// the reading with a RunError "Cancelled".
+    explicit LineReader(const std::string& name, const RunControl* control = nullptr)
+        : LineReader(name, control, kDefaultBufferSize)
+    {
+    }
+
+    /// Reads with a buffer of \p bufferSize bytes (at least kSmallestBuffer), so that tests can split lines and
+    /// terminators at every position.
+    LineReader(const std::string& name, std::size_t bufferSize) : LineReader(name, nullptr, bufferSize) {}
+
+    /// Whether the source starts with a byte-order mark, so that the target can start with one too.
+    [[nodiscard]] bool HasByteOrderMark() const noexcept { return decoder_.HadByteOrderMark(); }
 
     /// Sets \p line to the next line without its terminator, valid until the next call; false at the end of the
     /// source. Throws RunError on a read failure.
@@ -51,6 +65,7 @@ public:
     void Close() noexcept;
 
 private:
+    LineReader(const std::string& name, const RunControl* control, std::size_t bufferSize);
     bool Refill();
     bool NextAcrossBuffers(std::string_view& line);
     bool LoadNextLine();
@@ -66,6 +81,7 @@ private:
     const RunControl* control_;
     std::uint64_t bytesRead_ = 0;
     std::unique_ptr<std::FILE, FileCloser> file_;
+    SourceDecoder decoder_;
     std::vector<char> buffer_;
     std::size_t position_ = 0;
     std::size_t filled_ = 0;

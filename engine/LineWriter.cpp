@@ -27,6 +27,11 @@ void LineWriter::WriteLine(std::initializer_list<std::string_view> pieces)
     Append(kLineEnd);
 }
 
+void LineWriter::WriteByteOrderMark()
+{
+    Append("\xEF\xBB\xBF");
+}
+
 char* LineWriter::ReserveAfterFlush(std::size_t size)
 {
     if (size > kBufferSize - kLineEnd.size()) {

@@ -25,6 +25,9 @@ public:
     /// Writes the pieces one after another as one line, so callers need not join them first.
     void WriteLine(std::initializer_list<std::string_view> pieces);
 
+    /// Writes the UTF-8 byte-order mark; only before the first line, for a source that started with one.
+    void WriteByteOrderMark();
+
     /// Room for a line of up to \p size characters at the end of the output, so that callers compose it in place;
     /// nullptr when the line would not fit in the buffer, to be written with WriteLine instead.
     [[nodiscard]] char* Reserve(std::size_t size)

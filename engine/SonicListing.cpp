@@ -6,12 +6,43 @@
 #include <system_error>
 
 namespace varnuth::sonic {
+namespace {
+
+bool IsTimecode(std::string_view field)
+{
+    constexpr std::string_view kShape = "00:00:00:00";
+    if (field.size() != kShape.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < kShape.size(); ++i) {
+        const bool digit = field[i] >= '0' && field[i] <= '9';
+        if (kShape[i] == ':' ? field[i] != ':' : !digit) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
 
 void FailShortEntry(std::size_t length, long lineNumber)
 {
     throw RunError(static_cast<int>(std::errc::invalid_argument),
                    "Line " + std::to_string(lineNumber) + " of the source is too short for an entry line: "
                        + std::to_string(length) + " of at least " + std::to_string(kRestStart) + " characters");
+}
+
+void ReportTimecodes(const EntryFields& entry, long lineNumber, UnconvertedLines& unconverted)
+{
+    const bool start = IsTimecode(entry.start);
+    const bool end = IsTimecode(entry.end);
+    if (!start && !end) {
+        unconverted.Add(lineNumber, "the start and end are not timecodes HH:MM:SS:FF; copied as they stand");
+    } else if (!start) {
+        unconverted.Add(lineNumber, "the start is not a timecode HH:MM:SS:FF; copied as it stands");
+    } else if (!end) {
+        unconverted.Add(lineNumber, "the end is not a timecode HH:MM:SS:FF; copied as it stands");
+    }
 }
 
 } // namespace varnuth::sonic

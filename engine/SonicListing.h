@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ConversionRun.h"
+
 #include <cstddef>
 #include <string_view>
 
@@ -44,5 +46,8 @@ inline void RequireEntryLength(std::string_view line, long lineNumber)
     return {line.substr(kNumberStart, kNumberWidth), line.substr(kStartTimeStart, kTimecodeWidth),
             line.substr(kEndTimeStart, kTimecodeWidth), line.substr(kRestStart)};
 }
+
+/// Reports the line if its start or end field is not a timecode HH:MM:SS:FF; the fields are copied as they stand.
+void ReportTimecodes(const EntryFields& entry, long lineNumber, UnconvertedLines& unconverted);
 
 } // namespace varnuth::sonic

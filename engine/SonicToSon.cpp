@@ -30,7 +30,7 @@ void WriteEntry(LineWriter& target, const sonic::EntryFields& entry)
 
 } // namespace
 
-void ConvertSonicToSon(LineReader& source, LineWriter& target, SubtitleCounter& counter)
+void ConvertSonicToSon(LineReader& source, LineWriter& target, SubtitleCounter& counter, UnconvertedLines& unconverted)
 {
     for (const std::string_view line : kHeader) {
         target.WriteLine(line);
@@ -41,6 +41,7 @@ void ConvertSonicToSon(LineReader& source, LineWriter& target, SubtitleCounter& 
             continue;
         }
         const sonic::EntryFields entry = sonic::CutEntry(line, source.LineNumber());
+        sonic::ReportTimecodes(entry, source.LineNumber(), unconverted);
         target.CommitLine(Put(target.Reserve(kDisplayArea.size()), kDisplayArea));
         WriteEntry(target, entry);
         counter.Increment();

@@ -99,7 +99,7 @@ void WriteEntry(LineWriter& target, std::string_view entryLine)
 
 } // namespace
 
-void ConvertSonicToStl(LineReader& source, LineWriter& target, SubtitleCounter& counter)
+void ConvertSonicToStl(LineReader& source, LineWriter& target, SubtitleCounter& counter, UnconvertedLines& unconverted)
 {
     target.WriteLine({kTitlePrefix, kContactAddress});
     for (const std::string_view line : kHeader) {
@@ -126,7 +126,7 @@ void ConvertSonicToStl(LineReader& source, LineWriter& target, SubtitleCounter& 
         if (line.empty()) {
             writePending();
         } else if (IsEntryLine(line)) {
-            sonic::RequireEntryLength(line, source.LineNumber());
+            sonic::ReportTimecodes(sonic::CutEntry(line, source.LineNumber()), source.LineNumber(), unconverted);
             writePending();
             source.Hold(line);
             pending = Pending::EntryLine;

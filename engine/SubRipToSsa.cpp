@@ -1,5 +1,6 @@
 #include "Contact.h"
 #include "Converters.h"
+#include "SubRipTiming.h"
 
 #include <string>
 
@@ -19,41 +20,43 @@ constexpr std::string_view kHeader[] = {
     "Timer: 100.0000",
 };
 
-// Timing line "00:01:02,345 --> 00:01:05,678", counted from 0. The tens of the hours and the
-// thousandths are dropped: times are cut to H:MM:SS.cc, never rounded.
-constexpr std::size_t kTimingLineLength = 29;
-constexpr std::size_t kArrowStart = 13;
-constexpr std::string_view kArrow = "-->";
-constexpr std::size_t kStartClockStart = 1;
-constexpr std::size_t kEndClockStart = 18;
-constexpr std::size_t kClockWidth = 7;       // H:MM:SS
-constexpr std::size_t kHundredthsOffset = 8; // after the clock and its comma
-constexpr std::size_t kHundredthsWidth = 2;
+// Only with sections: renderers such as libass refuse a script without them. The styles' format line names the
+// fields of the style line in the order it writes them, which is not the full SSA v4 order.
+constexpr std::string_view kScriptInfo = "[Script Info]";
+constexpr std::string_view kScriptType = "ScriptType: v4.00";
+constexpr std::string_view kStyles = "[V4 Styles]";
+constexpr std::string_view kStyleFormat = "Format: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, "
+                                          "TertiaryColour, BackColour, Bold, Italic, Outline, Shadow, Alignment, "
+                                          "MarginL, MarginR, MarginV";
+constexpr std::string_view kEvents = "[Events]";
+constexpr std::string_view kEventFormat =
+    "Format: Marked, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text";
 
 constexpr std::string_view kDialogueStart = "Dialogue: Marked=0,";
 constexpr std::string_view kDialogueFields = ",Default,TAV,0000,0000,0000,!Effect,";
 constexpr std::string_view kLineBreak = "\\N";
+constexpr std::string_view kArrow = "-->";
 
-bool IsTimingLine(std::string_view line)
-{
-    return line.size() == kTimingLineLength && line.find(kArrow) == kArrowStart;
-}
+constexpr std::string_view kTextOutsideEntry = "text outside an entry; dropped";
+constexpr std::string_view kBlanksOutsideEntry = "spaces or tabs outside an entry; dropped";
+constexpr std::string_view kNumberWithoutTiming = "an entry number with no timing line after it; dropped";
+constexpr std::string_view kUnreadableTimingDropped = "'-->' but no times that can be read; dropped";
+constexpr std::string_view kUnreadableTimingKept = "'-->' but no times that can be read; kept as text";
+constexpr std::string_view kEntryWithoutText = "an entry without text; nothing written";
 
-void AppendTime(std::string& out, std::string_view timingLine, std::size_t clockStart)
+bool IsEntryNumber(std::string_view line)
 {
-    out.append(timingLine.substr(clockStart, kClockWidth))
-        .append(1, '.')
-        .append(timingLine.substr(clockStart + kHundredthsOffset, kHundredthsWidth));
+    return !line.empty() && line.find_first_not_of("0123456789") == std::string_view::npos;
 }
 
 // Built into the caller's string, so that a run of any length allocates it once.
-void SetDialoguePrefix(std::string& prefix, std::string_view timingLine)
+void SetDialoguePrefix(std::string& prefix, const SubRipTiming& timing)
 {
-    prefix.assign(kDialogueStart);
-    AppendTime(prefix, timingLine, kStartClockStart);
-    prefix.append(1, ',');
-    AppendTime(prefix, timingLine, kEndClockStart);
-    prefix.append(kDialogueFields);
+    prefix.assign(kDialogueStart)
+        .append(timing.start.data(), timing.start.size())
+        .append(1, ',')
+        .append(timing.end.data(), timing.end.size())
+        .append(kDialogueFields);
 }
 
 void CopyStyleChoices(const ConversionRequest& request, StyleSettings& style)
@@ -81,18 +84,37 @@ std::string StyleLine(const StyleSettings& style, const ConversionRequest& reque
            + style.txtAlignment + "," + request.marginLeft + "," + request.marginRight + "," + request.marginBottom;
 }
 
-} // namespace
-
-void ConvertSubRipToSsa(LineReader& source, LineWriter& target, const ConversionRequest& request,
-                        SubtitleCounter& counter)
+// The header and the style line, with the sections around them when asked for.
+void WriteScriptStart(LineWriter& target, std::string_view styleLine, bool sections)
 {
-    StyleSettings& style = request.style;
-    CopyStyleChoices(request, style);
     target.WriteLine({kTitlePrefix, kContactAddress});
+    if (sections) {
+        target.WriteLine(kScriptInfo);
+    }
     for (const std::string_view line : kHeader) {
         target.WriteLine(line);
     }
-    target.WriteLine(StyleLine(style, request));
+    if (sections) {
+        for (const std::string_view line : {kScriptType, std::string_view(), kStyles, kStyleFormat}) {
+            target.WriteLine(line);
+        }
+    }
+    target.WriteLine(styleLine);
+    if (sections) {
+        for (const std::string_view line : {std::string_view(), kEvents, kEventFormat}) {
+            target.WriteLine(line);
+        }
+    }
+}
+
+} // namespace
+
+void ConvertSubRipToSsa(LineReader& source, LineWriter& target, const ConversionRequest& request,
+                        SubtitleCounter& counter, UnconvertedLines& unconverted)
+{
+    StyleSettings& style = request.style;
+    CopyStyleChoices(request, style);
+    WriteScriptStart(target, StyleLine(style, request), request.ssaSections);
 
     bool inEntry = false;
     bool firstLine = true;
@@ -109,16 +131,45 @@ void ConvertSubRipToSsa(LineReader& source, LineWriter& target, const Conversion
         }
     };
 
+    // What the next line decides: a number line is an entry number only if a timing line follows it, and an entry
+    // whose timing line no text follows writes nothing.
+    long numberLine = 0;
+    long timingLine = 0;
+    const auto reportEntryWithoutText = [&] {
+        if (inEntry && firstLine) {
+            unconverted.Add(timingLine, kEntryWithoutText);
+        }
+    };
+
     std::string_view line;
     while (source.Next(line)) {
-        if (IsTimingLine(line)) {
-            SetDialoguePrefix(dialoguePrefix, line);
+        const std::optional<SubRipTiming> timing = ParseTimingLine(line);
+        if (numberLine != 0 && !timing) {
+            unconverted.Add(numberLine, kNumberWithoutTiming);
+        }
+        numberLine = 0;
+        if (timing) {
+            reportEntryWithoutText();
+            SetDialoguePrefix(dialoguePrefix, *timing);
+            timingLine = source.LineNumber();
             inEntry = true;
             firstLine = true;
             entryWritten = false;
         } else if (!line.empty()) {
+            const bool arrow = line.find(kArrow) != std::string_view::npos;
             if (!inEntry) {
+                if (arrow) {
+                    unconverted.Add(source.LineNumber(), kUnreadableTimingDropped);
+                } else if (IsEntryNumber(line)) {
+                    numberLine = source.LineNumber();
+                } else {
+                    const bool blanks = line.find_first_not_of(" \t") == std::string_view::npos;
+                    unconverted.Add(source.LineNumber(), blanks ? kBlanksOutsideEntry : kTextOutsideEntry);
+                }
                 continue;
+            }
+            if (arrow) {
+                unconverted.Add(source.LineNumber(), kUnreadableTimingKept);
             }
             if (firstLine) {
                 writeDialogue();
@@ -130,11 +181,16 @@ void ConvertSubRipToSsa(LineReader& source, LineWriter& target, const Conversion
             }
             dialogueUnwritten = true;
         } else if (!entryWritten) {
+            reportEntryWithoutText();
             inEntry = false;
             writeDialogue();
             entryWritten = true;
         }
     }
+    if (numberLine != 0) {
+        unconverted.Add(numberLine, kNumberWithoutTiming);
+    }
+    reportEntryWithoutText();
     writeDialogue();
     source.Close();
     target.Close();

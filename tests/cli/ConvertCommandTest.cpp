@@ -63,6 +63,38 @@ TEST_F(ConvertCommandTest, PrintsTheCountAndWritesTheScript)
               std::string::npos);
 }
 
+TEST_F(ConvertCommandTest, SectionsWrapTheSameLinesInTheSsaV4Sections)
+{
+    WriteFile("in.srt", CrLf({"1", "00:00:01,000 --> 00:00:04,000", "Hello", "world", "", "2",
+                              "00:01:02,345 --> 00:01:05,678", "Second entry", ""}));
+    const CommandResult result = Run({"--sections", PathOf("in.srt"), PathOf("out.ssa")});
+    const std::string styleFormat = "Format: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, TertiaryColour, "
+                                    "BackColour, Bold, Italic, Outline, Shadow, Alignment, MarginL, MarginR, MarginV";
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "2 rows finished!!!\n");
+    EXPECT_EQ(ReadFile("out.ssa"),
+              CrLf({"! SSA Varnuth by Tavendrel - tavendrel@varnuth.org",
+                    "[Script Info]",
+                    "Title: Tavendrel",
+                    "Original Script: Tavendrel",
+                    "Original Editing: Tavendrel",
+                    "Original Timing: Tavendrel",
+                    "Original Script Checking: Tavendrel",
+                    "Synch Point: Side 1 0m00s",
+                    "Collisions: Normal",
+                    "Timer: 100.0000",
+                    "ScriptType: v4.00",
+                    "",
+                    "[V4 Styles]",
+                    styleFormat,
+                    "Style: Default,VNI-Helve,18,16777215,16777215,16777215,0,0,0,2,0,2,10,10,14",
+                    "",
+                    "[Events]",
+                    "Format: Marked, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text",
+                    "Dialogue: Marked=0,0:00:01.00,0:00:04.00,Default,TAV,0000,0000,0000,!Effect,Hello\\Nworld",
+                    "Dialogue: Marked=0,0:01:02.34,0:01:05.67,Default,TAV,0000,0000,0000,!Effect,Second entry"}));
+}
+
 TEST_F(ConvertCommandTest, ChoosesTheFormat)
 {
     WriteFile("in.txt", CrLf({"0001  00:00:20:13  00:00:24:01  Hello", "world", ""}));
@@ -70,6 +102,30 @@ TEST_F(ConvertCommandTest, ChoosesTheFormat)
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.out, "1 rows finished!!!\n");
     EXPECT_NE(ReadFile("out.stl").find("\r\n00:00:20:13\t,\t00:00:24:01\t,\tHello|world\r\n"), std::string::npos);
+}
+
+TEST_F(ConvertCommandTest, ReportsUnconvertedLinesOnStandardErrorAndStrictMakesThemAFailure)
+{
+    std::string source;
+    std::string report;
+    for (int line = 1; line <= 22; ++line) {
+        source += "stray\r\n";
+        report +=
+            line <= 20 ? "varnuth-convert: line " + std::to_string(line) + ": text outside an entry; dropped\n" : "";
+    }
+    WriteFile("in.srt", source + kSubRip);
+    for (const bool strict : {false, true}) {
+        std::vector<std::string> call = {PathOf("in.srt"), PathOf("out.ssa")};
+        if (strict) {
+            call.insert(call.begin(), "--strict");
+        }
+        const CommandResult result = Run(call);
+        EXPECT_EQ(result.exitCode, strict ? 1 : 0);
+        EXPECT_EQ(result.out, "1 rows finished!!!\n");
+        EXPECT_EQ(result.err, report + "varnuth-convert: ... and 2 more\n");
+        EXPECT_NE(ReadFile("out.ssa").find("!Effect,Hello\r\n"), std::string::npos);
+        std::filesystem::remove(folder_ / "out.ssa");
+    }
 }
 
 TEST_F(ConvertCommandTest, RunFailureGoesToStandardErrorWithExitCode1)
@@ -186,6 +242,8 @@ TEST_F(ConvertCommandTest, UsageErrorsExitWith2AndTouchNothing)
         {{source}, "SOURCE and TARGET are both needed"},
         {{source, never, "extra"}, "too many operands"},
         {{source, never, "--font"}, "option '--font' needs a value"},
+        {{"--sections", "-f", "son", source, never}, "--sections is for the SSA format only"},
+        {{"--format=stl", "--sections", source, never}, "--sections is for the SSA format only"},
     };
     for (const auto& [call, message] : calls) {
         const CommandResult result = Run(call);

@@ -40,6 +40,45 @@ TEST_F(ConversionRunTest, ShowsTheCountOnceAfterSuccess)
     EXPECT_EQ(Messages(request_), std::vector<std::string>{"2 rows finished!!!"});
 }
 
+TEST_F(ConversionRunTest, ByteOrderMarkedSourcesGiveTheSameScriptAfterAUtf8Mark)
+{
+    const std::pair<OutputFormat, std::u16string> sources[] = {
+        {OutputFormat::SSA, u"00:00:01,000 --> 00:00:04,000\r\nCaf\u00E9\r\n\r\n"},
+        {OutputFormat::SON, u"0001  00:00:20:13  00:00:24:01  Caf\u00E9\r\n"},
+        {OutputFormat::STL, u"0001  00:00:20:13  00:00:24:01  Caf\u00E9\r\nmore\r\n\r\n"},
+    };
+    for (const auto& [format, text] : sources) {
+        std::string utf8;
+        for (const char16_t unit : text) {
+            utf8 += unit == u'\u00E9' ? "\xC3\xA9" : std::string(1, static_cast<char>(unit));
+        }
+        const RunOutcome plain = Convert(format, utf8);
+        const std::string script = Target();
+        for (const std::string& marked : {"\xEF\xBB\xBF" + utf8, Utf16(text), Utf16(text, true)}) {
+            const RunOutcome outcome = Convert(format, marked);
+            EXPECT_EQ(outcome.count, plain.count);
+            EXPECT_EQ(Target(), "\xEF\xBB\xBF" + script) << marked;
+        }
+    }
+}
+
+TEST_F(ConversionRunTest, KeepsTheFirst20UnconvertedLinesAndShowsFiveBelowTheCount)
+{
+    const RunOutcome outcome =
+        Convert(OutputFormat::SSA, Repeated("stray\r\n", 25) + "00:00:01,000 --> 00:00:02,000\r\nx");
+    EXPECT_EQ(outcome.unconverted.first.size(), 20U);
+    EXPECT_EQ(outcome.unconverted.total, 25);
+    EXPECT_EQ(outcome.unconverted.first.back().number, 20);
+    EXPECT_EQ(OutcomeMessage(outcome),
+              "1 rows finished!!!\n\n25 source lines were not converted, the first 5:\n"
+              "line 1: text outside an entry; dropped\nline 2: text outside an entry; dropped\n"
+              "line 3: text outside an entry; dropped\nline 4: text outside an entry; dropped\n"
+              "line 5: text outside an entry; dropped");
+    EXPECT_EQ(OutcomeMessage(Convert(OutputFormat::SSA, "stray\r\nstray")),
+              "0 rows finished!!!\n\n2 source lines were not converted:\n"
+              "line 1: text outside an entry; dropped\nline 2: text outside an entry; dropped");
+}
+
 TEST_F(ConversionRunTest, EmptyNameOpensNothingAndCountsZero)
 {
     WriteFile("source", kSource);

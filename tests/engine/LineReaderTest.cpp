@@ -1,5 +1,6 @@
 #include "LineReader.h"
 #include "ReferenceLines.h"
+#include "RunError.h"
 #include "TempFiles.h"
 
 #include <algorithm>
@@ -48,6 +49,13 @@ TEST_F(LineReaderTest, SplitsAtEveryKindOfLineEnd)
         {"CR CR LF ends two lines", "one\r\r\ntwo", {"one", "", "two"}},
         {"line of spaces", "   \r\n", {"   "}},
         {"bytes 128 to 255 and NUL", "\x80\xA9\xFF"s + '\0' + "x\r\n", {"\x80\xA9\xFF"s + '\0' + "x"}},
+        {"a UTF-8 mark is no part of the first line", "\xEF\xBB\xBFone\r\ntwo", {"one", "two"}},
+        {"a mark alone", "\xEF\xBB\xBF", {}},
+        {"UTF-16 little endian",
+         Utf16(u"one\r\nt\u00E9\u4E2D\U0001F600\n\r\n"),
+         {"one", "t\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80", ""}},
+        {"UTF-16 big endian", Utf16(u"one\r\nt\u00E9\U0001F600", true), {"one", "t\xC3\xA9\xF0\x9F\x98\x80"}},
+        {"a UTF-16 mark alone", Utf16(u""), {}},
     };
     for (const LineCase& c : cases) {
         EXPECT_EQ(ReadAll(c.bytes), c.lines) << c.name;
@@ -101,6 +109,49 @@ TEST_F(LineReaderTest, MatchesThePlainSplitWithReadsSplitAnywhere)
         }
     }
     EXPECT_GT(seeds, 10U) << "the fuzzing corpora are missing from " << VARNUTH_FUZZ_DIR;
+}
+
+TEST_F(LineReaderTest, DecodesUtf16AcrossReads)
+{
+    // A surrogate pair that straddles the first read, and more UTF-8 than one buffer holds.
+    for (const std::size_t length : {32765U, 32766U, 32767U}) {
+        EXPECT_EQ(ReadAll(Utf16(std::u16string(length, u'x') + u"\U0001F600\r\nend")),
+                  (std::vector<std::string>{std::string(length, 'x') + "\xF0\x9F\x98\x80", "end"}))
+            << length;
+    }
+    std::string wide;
+    for (int i = 0; i < 30000; ++i) {
+        wide += "\xE4\xB8\xAD";
+    }
+    EXPECT_EQ(ReadAll(Utf16(std::u16string(30000, u'\u4E2D'))), std::vector<std::string>{wide});
+}
+
+TEST_F(LineReaderTest, UndecodableUtf16FailsTheRead)
+{
+    using namespace std::string_literals;
+    const std::pair<std::string, std::string> cases[] = {
+        {Utf16(u"ab") + "c", "an odd number of bytes at byte 6"},
+        {Utf16(u"ab\xD83D"), "an unpaired surrogate at byte 6"},
+        {Utf16(u"ab\xD83D"
+               u"c"),
+         "an unpaired surrogate at byte 6"},
+        {Utf16(u"a\xDE00"
+               u"b",
+               true),
+         "an unpaired surrogate at byte 4"},
+    };
+    for (const auto& [bytes, what] : cases) {
+        WriteFile("source", bytes);
+        try {
+            LineReader reader(PathOf("source"));
+            for (std::string_view line; reader.Next(line);) {
+            }
+            ADD_FAILURE() << what;
+        } catch (const RunError& error) {
+            EXPECT_EQ(error.description(),
+                      "Cannot read the source file \"" + PathOf("source") + "\": it is UTF-16 with " + what);
+        }
+    }
 }
 
 } // namespace

@@ -33,11 +33,12 @@ struct SsaCase {
     const char* name;
     std::string source;
     std::vector<std::string> dialogue;
+    std::vector<std::string> unconverted;
 };
 
 class SubRipToSsaTest : public ConversionTest {};
 
-TEST_F(SubRipToSsaTest, WritesOneDialogueLinePerEntry)
+TEST_F(SubRipToSsaTest, WritesOneDialogueLinePerEntryAndReportsWhatItDrops)
 {
     const std::string hello = Dialogue("0:00:01.00", "0:00:04.00", "Hello\\Nworld");
     const std::string second = Dialogue("0:01:02.34", "0:01:05.67", "Second entry");
@@ -46,68 +47,77 @@ TEST_F(SubRipToSsaTest, WritesOneDialogueLinePerEntry)
         {"two entries",
          CrLf({"1", "00:00:01,000 --> 00:00:04,000", "Hello", "world", "", "2", "00:01:02,345 --> 00:01:05,678",
                "Second entry", ""}),
-         {hello, second}},
+         {hello, second},
+         {}},
         {"last entry without a blank line after it",
          CrLf({"1", "00:00:01,000 --> 00:00:04,000", "Hello", "world", "", "2", "00:01:02,345 --> 00:01:05,678",
                "Second entry"}),
-         {hello, second}},
-        {"LF line ends", "1\n00:00:01,000 --> 00:00:04,000\nHello\nworld\n\n", {hello}},
-        {"empty source", "", {}},
+         {hello, second},
+         {}},
+        {"LF line ends", "1\n00:00:01,000 --> 00:00:04,000\nHello\nworld\n\n", {hello}, {}},
+        {"timing lines as other programs write them",
+         CrLf({"0:00:01 --> 00:00:04.0  X1:40 X2:600", "Hello", "world", "", "-1:00:00,500 --> 00:01:05,67 junk", "x",
+               ""}),
+         {hello, Dialogue("0:00:00.00", "0:01:05.67", "x")},
+         {}},
+        {"empty source", "", {}, {}},
         {"several blank lines after an entry",
          CrLf({"1", "00:00:01,000 --> 00:00:04,000", "Hello", "world", "", "", ""}),
-         {hello}},
+         {hello},
+         {}},
         {"blank lines before the first entry",
          CrLf({"", "", "1", "00:00:01,000 --> 00:00:04,000", "Hello", "world", ""}),
-         {hello}},
+         {hello},
+         {}},
         {"a timing line without text writes nothing",
-         CrLf({"00:00:01,000 --> 00:00:04,000", "Hello", "world", "", "00:00:05,000 --> 00:00:06,000", ""}),
-         {hello}},
+         CrLf({"00:00:01,000 --> 00:00:04,000", "", "00:00:01,000 --> 00:00:04,000", "Hello", "world", "",
+               "00:00:05,000 --> 00:00:06,000", "00:00:05,000 --> 00:00:06,000"}),
+         {hello},
+         {"1: an entry without text; nothing written", "7: an entry without text; nothing written",
+          "8: an entry without text; nothing written"}},
         {"a blank line inside the text ends the entry",
          CrLf({"00:00:01,000 --> 00:00:04,000", "Hello", "world", "", "dropped", "", "00:01:02,345 --> 00:01:05,678",
                "Second entry", ""}),
-         {hello, second}},
-        {"text before any timing line is dropped",
-         CrLf({"title", "00:00:01,000 --> 00:00:04,000", "Hello", "world", ""}),
-         {hello}},
+         {hello, second},
+         {"5: text outside an entry; dropped"}},
+        {"text, spaces and numbers outside an entry are dropped",
+         CrLf({"title", "00:00:01,000 --> 00:00:04,000", "Hello", "world", "", " \t", "2", "", "3", "4",
+               "00:01:02,345 --> 00:01:05,678", "Second entry"}),
+         {hello, second},
+         {"1: text outside an entry; dropped", "6: spaces or tabs outside an entry; dropped",
+          "7: an entry number with no timing line after it; dropped",
+          "9: an entry number with no timing line after it; dropped"}},
+        {"a last number without its timing line",
+         CrLf({"00:00:01,000 --> 00:00:04,000", "Hello", "world", "", "2"}),
+         {hello},
+         {"5: an entry number with no timing line after it; dropped"}},
+        {"an arrow without times is dropped outside an entry and kept as text in one",
+         CrLf({"1", "00:00:01,000 --> soon", "Hello", "world", "", "00:01:02,345 --> 00:01:05,678", "Second entry",
+               "a --> b", ""}),
+         {Dialogue("0:01:02.34", "0:01:05.67", "Second entry\\Na --> b")},
+         {"1: an entry number with no timing line after it; dropped", "2: '-->' but no times that can be read; dropped",
+          "3: text outside an entry; dropped", "4: text outside an entry; dropped",
+          "8: '-->' but no times that can be read; kept as text"}},
         {"a line of spaces is text",
          CrLf({"00:00:01,000 --> 00:00:04,000", "Hello", "   ", "world", ""}),
-         {Dialogue("0:00:01.00", "0:00:04.00", "Hello\\N   \\Nworld")}},
+         {Dialogue("0:00:01.00", "0:00:04.00", "Hello\\N   \\Nworld")},
+         {}},
         {"a missing blank line keeps the first entry with the next number",
          CrLf({"00:00:01,000 --> 00:00:04,000", "Hello", "world", "2", "00:01:02,345 --> 00:01:05,678", "Second entry",
                ""}),
-         {Dialogue("0:00:01.00", "0:00:04.00", "Hello\\Nworld\\N2"), second}},
+         {Dialogue("0:00:01.00", "0:00:04.00", "Hello\\Nworld\\N2"), second},
+         {}},
         {"bytes 128 to 255 and NUL are copied",
          CrLf({"00:00:01,000 --> 00:00:04,000", "Ti\xE1\xBA\xBFng Vi\xE1\xBB\x87t \xA9\xFF" + kNul + "!", ""}),
-         {Dialogue("0:00:01.00", "0:00:04.00", "Ti\xE1\xBA\xBFng Vi\xE1\xBB\x87t \xA9\xFF" + kNul + "!")}},
+         {Dialogue("0:00:01.00", "0:00:04.00", "Ti\xE1\xBA\xBFng Vi\xE1\xBB\x87t \xA9\xFF" + kNul + "!")},
+         {}},
     };
     for (const SsaCase& c : cases) {
         const RunOutcome outcome = Convert(OutputFormat::SSA, c.source);
         ASSERT_TRUE(outcome.succeeded()) << c.name << ": " << OutcomeMessage(outcome);
         EXPECT_EQ(Target(), SsaScript(kDefaultStyleLine, c.dialogue)) << c.name;
         EXPECT_EQ(outcome.count, static_cast<std::int16_t>(c.dialogue.size())) << c.name;
-    }
-}
-
-TEST_F(SubRipToSsaTest, CutsTimesByPositionFromTimingLinesOfExactShape)
-{
-    const std::pair<const char*, const char*> timings[] = {
-        {"00:01:02,345 --> 00:01:05,678", "0:01:02.34,0:01:05.67"},
-        {"00:00:01.000 --> 00:00:04.000", "0:00:01.00,0:00:04.00"},
-        {"12:00:00,000 --> 13:59:59,999", "2:00:00.00,3:59:59.99"},
-        {"ab:cd:ef,ghi --> jk:lm:no,pqr", "b:cd:ef.gh,k:lm:no.pq"},
-    };
-    for (const auto& [timing, times] : timings) {
-        Convert(OutputFormat::SSA, CrLf({timing, "text", ""}));
-        EXPECT_EQ(Target(), SsaScript(kDefaultStyleLine, {"Dialogue: Marked=0," + std::string(times)
-                                                          + ",Default,TAV,0000,0000,0000,!Effect,text"}))
-            << timing;
-    }
-    for (const char* notTiming :
-         {"00:00:01,000 --> 00:00:04,000 ", "0:00:01,000 --> 0:00:04,000", "00:00:01,000 --> 00:00:04,000 X1:1 X2:2",
-          "00:00:01,000 -> 00:00:04,0000", "-->00:01,000 --> 00:00:04,000"}) {
-        const RunOutcome outcome = Convert(OutputFormat::SSA, CrLf({notTiming, "text", ""}));
-        EXPECT_EQ(Target(), SsaScript(kDefaultStyleLine, {})) << notTiming;
-        EXPECT_EQ(outcome.count, 0) << notTiming;
+        EXPECT_EQ(Reported(outcome), c.unconverted) << c.name;
     }
 }
 

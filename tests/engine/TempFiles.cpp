@@ -16,6 +16,26 @@ std::string CrLf(std::initializer_list<std::string_view> lines)
     return text;
 }
 
+std::string Utf16(std::u16string_view text, bool bigEndian)
+{
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t unit : text) {
+        const char high = static_cast<char>(unit >> 8U);
+        const char low = static_cast<char>(unit & 0xFFU);
+        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return bytes;
+}
+
+std::vector<std::string> Reported(const RunOutcome& outcome)
+{
+    std::vector<std::string> lines;
+    for (const UnconvertedLine& line : outcome.unconverted.first) {
+        lines.push_back(std::to_string(line.number) + ": " + line.reason);
+    }
+    return lines;
+}
+
 std::string ReadBytes(const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary);

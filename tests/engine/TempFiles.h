@@ -8,11 +8,18 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace varnuth::test {
 
 /// Each line followed by CR LF, the way every target line is written.
 std::string CrLf(std::initializer_list<std::string_view> lines);
+
+/// \p text as UTF-16 bytes after their byte-order mark.
+std::string Utf16(std::u16string_view text, bool bigEndian = false);
+
+/// The lines a run did not convert, each as its number, ": " and why.
+std::vector<std::string> Reported(const RunOutcome& outcome);
 
 /// The whole file at \p path, as bytes.
 std::string ReadBytes(const std::filesystem::path& path);

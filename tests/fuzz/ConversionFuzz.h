@@ -5,6 +5,7 @@
 #include "StyleSettings.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 namespace varnuth::fuzz {
@@ -31,6 +32,9 @@ inline ConversionResult ConvertBytes(OutputFormat format, std::string_view bytes
     const std::string sourceName = Scratch().File("source");
     const std::string targetName = Scratch().File("target");
     WriteBytes(sourceName, bytes);
+    // A run that fails before opening the target must not be judged by the previous run's target.
+    std::error_code ignored;
+    std::filesystem::remove(targetName, ignored);
 
     StyleSettings style;
     style.SetDefaults();
@@ -44,10 +48,12 @@ inline ConversionResult ConvertBytes(OutputFormat format, std::string_view bytes
     request.marginBottom = "14";
 
     ConversionResult result{PerformConversion(request), ReadBytes(targetName)};
-    const bool describedFailure = result.outcome.succeeded()
-                                  || (result.outcome.error->number() != 0
-                                      && !result.outcome.error->description().empty());
-    const bool wholeLines = result.target.size() >= 2 && result.target.ends_with("\r\n");
+    const bool describedFailure =
+        result.outcome.succeeded()
+        || (result.outcome.error->number() != 0 && !result.outcome.error->description().empty());
+    // A UTF-16 source that cannot be decoded at its start fails before the target is created.
+    const bool wholeLines = (result.target.size() >= 2 && result.target.ends_with("\r\n"))
+                            || (!result.outcome.succeeded() && result.target.empty());
     if (!describedFailure || !wholeLines || ReadBytes(sourceName) != bytes || result.outcome.count < 0) {
         std::abort();
     }

@@ -6,9 +6,13 @@
 
 namespace varnuth::fuzz {
 
-/// The lines of \p bytes split the plain, obviously correct way, for comparison with LineReader.
+/// The lines of \p bytes split the plain, obviously correct way, for comparison with LineReader; a UTF-8
+/// byte-order mark is no part of the first line.
 inline std::vector<std::string> ReferenceLines(std::string_view bytes)
 {
+    if (bytes.starts_with("\xEF\xBB\xBF")) {
+        bytes.remove_prefix(3);
+    }
     std::vector<std::string> lines;
     std::size_t start = 0;
     while (start < bytes.size()) {

@@ -50,7 +50,7 @@ protected:
     QTemporaryDir folder;
 };
 
-constexpr char kSubRip[] = "1\r\n00:00:01,000 --> 00:00:03,500\r\nHello\r\nWorld\r\n\r\n"
+constexpr char kSubRip[] = "Note\r\n1\r\n00:00:01,000 --> 00:00:03,500\r\nHello\r\nWorld\r\n\r\n"
                            "2\r\n00:00:04,000 --> 00:00:05,000\r\nBye\r\n";
 constexpr char kSonic[] = "0001  00:00:01:00  00:00:03:00  Hello\r\n\r\n0002  00:00:04:00  00:00:05:10  Bye\r\n";
 constexpr char kSonicContinued[] = "0001  00:00:01:00  00:00:03:00  Hello\r\nsecond line\r\n\r\n"
@@ -69,7 +69,7 @@ TEST_F(ConvertTest, ConvertsInTheChosenFormatAndShowsTheCount)
          "Timer: 100.0000\r\nStyle: Default,VNI-Helve,18,16777215,16777215,16777215,0,0,0,2,0,2,10,10,14\r\n"
          "Dialogue: Marked=0,0:00:01.00,0:00:03.50,Default,TAV,0000,0000,0000,!Effect,Hello\\NWorld\r\n"
          "Dialogue: Marked=0,0:00:04.00,0:00:05.00,Default,TAV,0000,0000,0000,!Effect,Bye\r\n",
-         "2 rows finished!!!"},
+         "2 rows finished!!!\n\n1 source line was not converted:\nline 1: text outside an entry; dropped"},
         {"Option4_2", kSonic, "st_format\t2\r\n",
          "SP_NUMBER\tSTART\tEND FILE_NAME\r\n"
          "Display_Area\t(0 2 719 479)\r\n0001\t00:00:01:00\t00:00:03:00\tHello\r\n"

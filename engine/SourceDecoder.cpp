@@ -1,0 +1,189 @@
+#include "SourceDecoder.h"
+
+#include "RunError.h"
+
+#include <cerrno>
+#include <cstring>
+#include <string_view>
+#include <system_error>
+
+namespace varnuth {
+namespace {
+
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LittleEndianMark = "\xFF\xFE";
+constexpr std::string_view kUtf16BigEndianMark = "\xFE\xFF";
+
+constexpr std::size_t kUnitBytes = 2;
+constexpr std::size_t kPairBytes = 4;
+constexpr std::size_t kMaxUtf8Bytes = 4;
+
+constexpr char16_t kHighSurrogateFirst = 0xD800;
+constexpr char16_t kLowSurrogateFirst = 0xDC00;
+constexpr char16_t kSurrogateEnd = 0xE000;
+constexpr char32_t kSupplementaryFirst = 0x10000;
+
+constexpr unsigned kByteBits = 8;
+constexpr unsigned kSurrogateBits = 10;
+constexpr unsigned kContinuationBits = 6;
+constexpr char32_t kContinuationMask = 0x3F;
+constexpr char32_t kContinuationLead = 0x80;
+
+bool IsHighSurrogate(char16_t unit)
+{
+    return unit >= kHighSurrogateFirst && unit < kLowSurrogateFirst;
+}
+bool IsLowSurrogate(char16_t unit)
+{
+    return unit >= kLowSurrogateFirst && unit < kSurrogateEnd;
+}
+
+bool StartsWith(std::span<const char> bytes, std::string_view mark)
+{
+    return bytes.size() >= mark.size() && std::memcmp(bytes.data(), mark.data(), mark.size()) == 0;
+}
+
+char Byte(char32_t bits)
+{
+    return static_cast<char>(static_cast<unsigned char>(bits));
+}
+
+std::size_t EncodeUtf8(char32_t codePoint, char* out)
+{
+    constexpr char32_t kOneByteEnd = 0x80;
+    constexpr char32_t kTwoBytesEnd = 0x800;
+    constexpr char32_t kTwoBytesLead = 0xC0;
+    constexpr char32_t kThreeBytesLead = 0xE0;
+    constexpr char32_t kFourBytesLead = 0xF0;
+    if (codePoint < kOneByteEnd) {
+        out[0] = Byte(codePoint);
+        return 1;
+    }
+    if (codePoint < kTwoBytesEnd) {
+        out[0] = Byte(kTwoBytesLead | (codePoint >> kContinuationBits));
+        out[1] = Byte(kContinuationLead | (codePoint & kContinuationMask));
+        return 2;
+    }
+    if (codePoint < kSupplementaryFirst) {
+        out[0] = Byte(kThreeBytesLead | (codePoint >> (2 * kContinuationBits)));
+        out[1] = Byte(kContinuationLead | ((codePoint >> kContinuationBits) & kContinuationMask));
+        out[2] = Byte(kContinuationLead | (codePoint & kContinuationMask));
+        return 3;
+    }
+    out[0] = Byte(kFourBytesLead | (codePoint >> (3 * kContinuationBits)));
+    out[1] = Byte(kContinuationLead | ((codePoint >> (2 * kContinuationBits)) & kContinuationMask));
+    out[2] = Byte(kContinuationLead | ((codePoint >> kContinuationBits) & kContinuationMask));
+    out[3] = Byte(kContinuationLead | (codePoint & kContinuationMask));
+    return kMaxUtf8Bytes;
+}
+
+} // namespace
+
+SourceDecoder::SourceDecoder(std::string name) : name_(std::move(name)) {}
+
+std::size_t SourceDecoder::Read(std::FILE* file, std::span<char> out)
+{
+    switch (encoding_) {
+    case Encoding::Unknown: return ReadFirst(file, out);
+    case Encoding::Bytes: return ReadBytes(file, out.data(), out.size());
+    case Encoding::Utf16LittleEndian:
+    case Encoding::Utf16BigEndian: return DecodeUtf16(file, out);
+    }
+    return 0;
+}
+
+std::size_t SourceDecoder::ReadFirst(std::FILE* file, std::span<char> out)
+{
+    const std::size_t read = ReadBytes(file, out.data(), out.size());
+    const std::span<const char> bytes = out.first(read);
+    if (StartsWith(bytes, kUtf8Mark)) {
+        // The mark is no character of the first line; the writer puts it back at the start of the target.
+        byteOrderMark_ = true;
+        encoding_ = Encoding::Bytes;
+        const std::size_t rest = read - kUtf8Mark.size();
+        std::memmove(out.data(), out.data() + kUtf8Mark.size(), rest);
+        return rest != 0 ? rest : Read(file, out);
+    }
+    const bool littleEndian = StartsWith(bytes, kUtf16LittleEndianMark);
+    if (!littleEndian && !StartsWith(bytes, kUtf16BigEndianMark)) {
+        encoding_ = Encoding::Bytes;
+        return read;
+    }
+    byteOrderMark_ = true;
+    encoding_ = littleEndian ? Encoding::Utf16LittleEndian : Encoding::Utf16BigEndian;
+    raw_.assign(bytes.begin() + static_cast<std::ptrdiff_t>(kUnitBytes), bytes.end());
+    raw_.resize(out.size());
+    rawEnd_ = read - kUnitBytes;
+    rawOffset_ = kUnitBytes;
+    return DecodeUtf16(file, out);
+}
+
+std::size_t SourceDecoder::ReadBytes(std::FILE* file, char* out, std::size_t size)
+{
+    const std::size_t read = std::fread(out, 1, size, file);
+    if (read < size && std::ferror(file) != 0) {
+        throw RunError(std::error_code(errno, std::generic_category()),
+                       "Cannot read the source file \"" + name_ + "\"");
+    }
+    return read;
+}
+
+std::size_t SourceDecoder::DecodeUtf16(std::FILE* file, std::span<char> out)
+{
+    std::size_t written = 0;
+    while (written + kMaxUtf8Bytes <= out.size() && EnsureUnits(file, kUnitBytes)) {
+        const char16_t unit = UnitAt(rawStart_);
+        char32_t codePoint = unit;
+        std::size_t used = kUnitBytes;
+        if (IsHighSurrogate(unit)) {
+            if (!EnsureUnits(file, kPairBytes) || !IsLowSurrogate(UnitAt(rawStart_ + kUnitBytes))) {
+                FailUtf16("an unpaired surrogate");
+            }
+            codePoint = kSupplementaryFirst
+                        + ((static_cast<char32_t>(unit - kHighSurrogateFirst) << kSurrogateBits)
+                           | static_cast<char32_t>(UnitAt(rawStart_ + kUnitBytes) - kLowSurrogateFirst));
+            used = kPairBytes;
+        } else if (IsLowSurrogate(unit)) {
+            FailUtf16("an unpaired surrogate");
+        }
+        written += EncodeUtf8(codePoint, out.data() + written);
+        rawStart_ += used;
+    }
+    return written;
+}
+
+// True when at least \p bytes undecoded bytes are at hand, reading more as needed; false at the end of the source.
+bool SourceDecoder::EnsureUnits(std::FILE* file, std::size_t bytes)
+{
+    while (rawEnd_ - rawStart_ < bytes && !rawAtEnd_) {
+        const std::size_t kept = rawEnd_ - rawStart_;
+        std::memmove(raw_.data(), raw_.data() + rawStart_, kept);
+        rawOffset_ += rawStart_;
+        rawStart_ = 0;
+        const std::size_t read = ReadBytes(file, raw_.data() + kept, raw_.size() - kept);
+        rawEnd_ = kept + read;
+        rawAtEnd_ = read == 0;
+    }
+    const std::size_t left = rawEnd_ - rawStart_;
+    if (left % kUnitBytes != 0 && rawAtEnd_ && left < bytes) {
+        FailUtf16("an odd number of bytes");
+    }
+    return left >= bytes;
+}
+
+char16_t SourceDecoder::UnitAt(std::size_t at) const
+{
+    const auto first = static_cast<unsigned char>(raw_[at]);
+    const auto second = static_cast<unsigned char>(raw_[at + 1]);
+    return encoding_ == Encoding::Utf16LittleEndian ? static_cast<char16_t>(first | (second << kByteBits))
+                                                    : static_cast<char16_t>((first << kByteBits) | second);
+}
+
+void SourceDecoder::FailUtf16(const std::string& what) const
+{
+    throw RunError(static_cast<int>(std::errc::illegal_byte_sequence),
+                   "Cannot read the source file \"" + name_ + "\": it is UTF-16 with " + what + " at byte "
+                       + std::to_string(rawOffset_ + rawStart_));
+}
+
+} // namespace varnuth

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace varnuth {
+
+/// The source's bytes as the text the converters read. 8-bit and UTF-8 bytes pass unchanged; a byte-order mark at
+/// the start is set aside, and a source that starts with a UTF-16 mark is decoded to UTF-8, in constant memory.
+class SourceDecoder {
+public:
+    /// \p name only names the source in failures.
+    explicit SourceDecoder(std::string name);
+
+    /// Fills \p out with the next text, returning how much; 0 only at the end of the source. Throws RunError on a
+    /// read failure, or on UTF-16 with an unpaired surrogate or an odd number of bytes.
+    std::size_t Read(std::FILE* file, std::span<char> out);
+
+    /// Whether the source started with a byte-order mark; known after the first Read.
+    [[nodiscard]] bool HadByteOrderMark() const noexcept { return byteOrderMark_; }
+
+private:
+    enum class Encoding { Unknown, Bytes, Utf16LittleEndian, Utf16BigEndian };
+
+    std::size_t ReadFirst(std::FILE* file, std::span<char> out);
+    std::size_t ReadBytes(std::FILE* file, char* out, std::size_t size);
+    std::size_t DecodeUtf16(std::FILE* file, std::span<char> out);
+    bool EnsureUnits(std::FILE* file, std::size_t bytes);
+    [[nodiscard]] char16_t UnitAt(std::size_t at) const;
+    [[noreturn]] void FailUtf16(const std::string& what) const;
+
+    std::string name_;
+    Encoding encoding_ = Encoding::Unknown;
+    bool byteOrderMark_ = false;
+    // UTF-16 bytes read but not yet decoded: raw_[rawStart_, rawEnd_), which begin at rawOffset_ in the file.
+    std::vector<char> raw_;
+    std::size_t rawStart_ = 0;
+    std::size_t rawEnd_ = 0;
+    std::uintmax_t rawOffset_ = 0;
+    bool rawAtEnd_ = false;
+};
+
+} // namespace varnuth
