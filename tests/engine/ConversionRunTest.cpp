@@ -28,7 +28,7 @@ protected:
     std::vector<std::string> Messages(const ConversionRequest& request)
     {
         std::vector<std::string> shown;
-        RunConversion(request, [&shown](const std::string& text) { shown.push_back(text); });
+        RunConversion(request, style_, [&shown](const std::string& text) { shown.push_back(text); });
         return shown;
     }
 };
@@ -122,7 +122,7 @@ TEST_F(ConversionRunTest, FailuresShowOnlyADescriptionAndLeaveTheSourceAndAnOldT
         request_.targetName = c.target;
         for (const OutputFormat format : {OutputFormat::SSA, OutputFormat::SON, OutputFormat::STL}) {
             request_.format = format;
-            const RunOutcome outcome = PerformConversion(request_);
+            const RunOutcome outcome = PerformConversion(request_, style_);
             ASSERT_FALSE(outcome.succeeded()) << c.description;
             EXPECT_NE(outcome.error->number(), 0);
             EXPECT_EQ(Messages(request_), std::vector<std::string>{c.description});
@@ -156,7 +156,7 @@ TEST_F(ConversionRunTest, TheSourceIsNeverItsOwnTargetUnderAnyName)
                                       PathOf("symlink"), PathOf("hardlink")}) {
         request_.sourceName = PathOf("source");
         request_.targetName = target;
-        const RunOutcome outcome = PerformConversion(request_);
+        const RunOutcome outcome = PerformConversion(request_, style_);
         ASSERT_FALSE(outcome.succeeded()) << target;
         EXPECT_EQ(outcome.error->description(), "Cannot write the target file \"" + target
                                                     + "\": it is the source file; the target file was not changed");
@@ -215,7 +215,7 @@ TEST_F(ConversionRunTest, ALinkAtTheTargetIsReplacedNeverFollowed)
     for (const char* pointee : {"other", "nowhere"}) {
         fs::remove(folder_ / "target");
         fs::create_symlink(folder_ / pointee, folder_ / "target");
-        ASSERT_TRUE(PerformConversion(request_).succeeded()) << pointee;
+        ASSERT_TRUE(PerformConversion(request_, style_).succeeded()) << pointee;
         EXPECT_FALSE(fs::is_symlink(folder_ / "target")) << pointee;
         EXPECT_EQ(Target(), expected) << pointee;
         EXPECT_EQ(ReadFile("other"), "someone else's");

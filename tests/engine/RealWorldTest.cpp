@@ -61,7 +61,7 @@ TEST_F(RealWorldTest, EveryEntryWithTextBecomesADialogueLine)
         }
         request_.sourceName = file.path().string();
         request_.format = OutputFormat::SSA;
-        const RunOutcome outcome = PerformConversion(request_);
+        const RunOutcome outcome = PerformConversion(request_, style_);
         ASSERT_TRUE(outcome.succeeded()) << file.path() << ": " << OutcomeMessage(outcome);
         const std::string script = Target();
         long dialogue = 0;

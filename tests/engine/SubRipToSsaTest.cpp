@@ -125,46 +125,45 @@ TEST_F(SubRipToSsaTest, BuildsTheStyleLineFromSettingsAndChoices)
 {
     struct StyleCase {
         const char* name;
-        void (*change)(ConversionRequest&);
+        void (*change)(ConversionRequest&, StyleSettings&);
         const char* styleLine;
     };
     const StyleCase cases[] = {
-        {"defaults", [](ConversionRequest&) {},
+        {"defaults", [](ConversionRequest&, StyleSettings&) {},
          "Style: Default,VNI-Helve,18,16777215,16777215,16777215,0,0,0,2,0,2,10,10,14"},
         {"bold and italic ticked",
-         [](ConversionRequest& r) {
-             r.boldValue = 1;
-             r.italicValue = 1;
+         [](ConversionRequest& r, StyleSettings& /*s*/) {
+             r.boldValue = CheckState::Checked;
+             r.italicValue = CheckState::Checked;
          },
          "Style: Default,VNI-Helve,18,16777215,16777215,16777215,0,-1,-1,2,0,2,10,10,14"},
         {"greyed boxes",
-         [](ConversionRequest& r) {
-             r.boldValue = 2;
-             r.italicValue = 2;
+         [](ConversionRequest& r, StyleSettings& /*s*/) {
+             r.boldValue = CheckState::Greyed;
+             r.italicValue = CheckState::Greyed;
          },
          "Style: Default,VNI-Helve,18,16777215,16777215,16777215,0,0,0,2,0,2,10,10,14"},
         {"left",
-         [](ConversionRequest& r) {
+         [](ConversionRequest& r, StyleSettings& /*s*/) {
              r.alignCentre = false;
              r.alignLeft = true;
          },
          "Style: Default,VNI-Helve,18,16777215,16777215,16777215,0,0,0,2,0,1,10,10,14"},
         {"right wins over left",
-         [](ConversionRequest& r) {
+         [](ConversionRequest& r, StyleSettings& /*s*/) {
              r.alignCentre = false;
              r.alignLeft = r.alignRight = true;
          },
          "Style: Default,VNI-Helve,18,16777215,16777215,16777215,0,0,0,2,0,3,10,10,14"},
         {"margins as typed",
-         [](ConversionRequest& r) {
+         [](ConversionRequest& r, StyleSettings& /*s*/) {
              r.marginLeft = "";
              r.marginRight = " 7x";
              r.marginBottom = "1,2";
          },
          "Style: Default,VNI-Helve,18,16777215,16777215,16777215,0,0,0,2,0,2,, 7x,1,2"},
         {"font and colours",
-         [](ConversionRequest& r) {
-             StyleSettings& s = r.style;
+         [](ConversionRequest& /*r*/, StyleSettings& s) {
              s.str_fontname = std::string("Arial");
              s.str_fontsize = "10.5";
              s.primarycolor = 255;
@@ -176,27 +175,27 @@ TEST_F(SubRipToSsaTest, BuildsTheStyleLineFromSettingsAndChoices)
     for (const StyleCase& c : cases) {
         style_.SetDefaults();
         ConversionRequest request = request_;
-        c.change(request);
+        c.change(request, style_);
         request.format = OutputFormat::SSA;
         WriteFile("source", "");
-        ASSERT_TRUE(PerformConversion(request).succeeded()) << c.name;
+        ASSERT_TRUE(PerformConversion(request, style_).succeeded()) << c.name;
         EXPECT_EQ(Target(), SsaScript(c.styleLine, {})) << c.name;
     }
 }
 
 TEST_F(SubRipToSsaTest, StyleChoicesOutliveTheRunAndNoneSelectedKeepsTheAlignment)
 {
-    request_.boldValue = 1;
+    request_.boldValue = CheckState::Checked;
     request_.alignCentre = false;
     request_.alignRight = true;
     Convert(OutputFormat::SSA, "");
     EXPECT_EQ(style_.bold.TextForm(), "-1");
     EXPECT_EQ(style_.italic, "0");
-    EXPECT_EQ(style_.txtAlignment, "3");
+    EXPECT_EQ(style_.txtAlignment, Alignment::Right);
 
     request_.alignRight = false;
     Convert(OutputFormat::SSA, "");
-    EXPECT_EQ(style_.txtAlignment, "3");
+    EXPECT_EQ(style_.txtAlignment, Alignment::Right);
     EXPECT_EQ(Target(), SsaScript("Style: Default,VNI-Helve,18,16777215,16777215,16777215,0,-1,0,2,0,3,10,10,14", {}));
 }
 

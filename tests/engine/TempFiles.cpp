@@ -94,7 +94,7 @@ RunOutcome ConversionTest::Convert(OutputFormat format, std::string_view source)
 {
     WriteFile("source", source);
     request_.format = format;
-    return PerformConversion(request_);
+    return PerformConversion(request_, style_);
 }
 
 } // namespace varnuth::test

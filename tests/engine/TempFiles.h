@@ -50,7 +50,7 @@ protected:
     [[nodiscard]] std::string Target() const { return ReadFile("target"); }
 
     StyleSettings style_;
-    ConversionRequest request_{style_};
+    ConversionRequest request_;
 };
 
 } // namespace varnuth::test

@@ -56,12 +56,12 @@ protected:
     {
         StyleSettings style;
         style.SetDefaults();
-        ConversionRequest request(style);
+        ConversionRequest request;
         request.sourceName = source.string();
         request.targetName = target.string();
         request.format = format;
         request.alignCentre = true;
-        return PerformConversion(request);
+        return PerformConversion(request, style);
     }
 };
 
@@ -357,7 +357,7 @@ TEST_F(FaultTest, TargetInAnUnwritableFolder)
     const auto runAsUser = [&](const fs::path& target) {
         return RunInChild([&] {
             if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
-                return RunOutcome{0, RunError(-1, "cannot become an ordinary user")};
+                return RunOutcome{0, RunError(-1, "cannot become an ordinary user"), {}};
             }
             return Convert(source, target, OutputFormat::SSA);
         });

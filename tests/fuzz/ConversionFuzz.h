@@ -38,7 +38,7 @@ inline ConversionResult ConvertBytes(OutputFormat format, std::string_view bytes
 
     StyleSettings style;
     style.SetDefaults();
-    ConversionRequest request(style);
+    ConversionRequest request;
     request.sourceName = sourceName;
     request.targetName = targetName;
     request.format = format;
@@ -47,7 +47,7 @@ inline ConversionResult ConvertBytes(OutputFormat format, std::string_view bytes
     request.marginRight = "10";
     request.marginBottom = "14";
 
-    ConversionResult result{PerformConversion(request), ReadBytes(targetName)};
+    ConversionResult result{PerformConversion(request, style), ReadBytes(targetName)};
     const bool describedFailure =
         result.outcome.succeeded()
         || (result.outcome.error->number() != 0 && !result.outcome.error->description().empty());
