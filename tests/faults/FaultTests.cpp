@@ -202,7 +202,8 @@ TEST(FaultTest, TargetInAnUnwritableFolder)
     struct stat before {};
     ASSERT_EQ(::stat((folder / "existing.ssa").c_str(), &before), 0);
     const std::pair<const char*, int> cases[] = {{"existing.ssa", 0}, {"new.ssa", EACCES}, {"link.ssa", ELOOP}};
-    for (const auto& [name, number] : cases) {
+    for (const auto& [unsharedName, number] : cases) {
+        const std::string name = unsharedName; // captured below, which Clang 14 refuses for a structured binding
         const ChildRun run = RunInChild([&] {
             if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
                 return RunOutcome{0, RunError(-1, "cannot become an ordinary user"), {}};
@@ -230,7 +231,8 @@ TEST(FaultTest, HugeLineMemoryIsBoundedByTheLine)
                                                           {OutputFormat::SON, "0001  00:00:20:13  00:00:24:01  "},
                                                           {OutputFormat::STL, "0001  00:00:20:13  00:00:24:01  "},
                                                           {OutputFormat::STL, "continued "}};
-    for (const auto& [format, lineStart] : cases) {
+    for (const auto& [lineFormat, lineStart] : cases) {
+        const OutputFormat format = lineFormat; // captured below, which Clang 14 refuses for a structured binding
         WriteBytes(source, lineStart + std::string(kLine - lineStart.size(), 'w'));
         const auto sourceTime = fs::last_write_time(source);
         const ChildRun run = RunInChild([&] { return Convert(source, temp.path() / "target", format); });
