@@ -1,6 +1,7 @@
 // varnuth-convert: the window's conversion, run from a shell or a script.
 
 #include "ConversionRun.h"
+#include "Formats.h"
 #include "StyleSettings.h"
 #include "TargetFile.h"
 
@@ -86,20 +87,6 @@ struct UsageError {
     std::string message;
 };
 
-std::optional<OutputFormat> ParseFormat(std::string_view text)
-{
-    if (text == "ssa") {
-        return OutputFormat::SSA;
-    }
-    if (text == "son") {
-        return OutputFormat::SON;
-    }
-    if (text == "stl") {
-        return OutputFormat::STL;
-    }
-    return std::nullopt;
-}
-
 // Either the packed decimal value the colour dialog reports, or #RRGGBB as on the web.
 std::optional<std::int32_t> ParseColour(std::string_view text)
 {
@@ -180,17 +167,17 @@ Action ParseArguments(int argc, char** argv, ConversionRequest& request, StyleSe
     while ((code = getopt_long(argc, argv, ":f:h", kLongOptions, nullptr)) != -1) {
         switch (code) {
         case 'f': {
-            const std::optional<OutputFormat> format = ParseFormat(optarg);
-            if (!format) {
+            const FormatEntry* format = FindFormat(optarg);
+            if (format == nullptr) {
                 throw UsageError{"unknown format '" + std::string(optarg) + "'"};
             }
-            request.format = *format;
+            request.format = format->format;
             break;
         }
         case kFont: style.str_fontname = TextOption("font", optarg, false); break;
         case kSize: style.str_fontsize = TextOption("size", optarg, false); break;
-        case kBold: request.boldValue = 1; break;
-        case kItalic: request.italicValue = 1; break;
+        case kBold: request.boldValue = CheckState::Checked; break;
+        case kItalic: request.italicValue = CheckState::Checked; break;
         case kAlign: SetAlignment(optarg, request); break;
         case kMarginLeft: request.marginLeft = TextOption("margin-left", optarg, true); break;
         case kMarginRight: request.marginRight = TextOption("margin-right", optarg, true); break;
@@ -256,7 +243,8 @@ int PrintResult(std::string_view text)
     return 0;
 }
 
-// After a run that finished: the lines it did not convert, on standard error, so the count alone stays on standard output.
+// After a run that finished: the lines it did not convert, on standard error, so the count alone stays on standard
+// output.
 void ReportUnconverted(const UnconvertedLines& unconverted)
 {
     for (const UnconvertedLine& line : unconverted.first) {
@@ -293,7 +281,7 @@ int main(int argc, char** argv)
 {
     StyleSettings style;
     style.SetDefaults();
-    ConversionRequest request(style);
+    ConversionRequest request;
     request.alignCentre = true;
     request.marginLeft = "10";
     request.marginRight = "10";
@@ -312,7 +300,7 @@ int main(int argc, char** argv)
     }
 
     InstallSignalHandlers();
-    const RunOutcome outcome = PerformConversion(request);
+    const RunOutcome outcome = PerformConversion(request, style);
     if (!outcome.succeeded()) {
         return ReportFailure(OutcomeMessage(outcome));
     }

@@ -1,6 +1,9 @@
 #include "ConversionRun.h"
 
-#include "Converters.h"
+#include "Formats.h"
+#include "LineReader.h"
+#include "LineWriter.h"
+#include "SubtitleCounter.h"
 
 #include <new>
 #include <string_view>
@@ -16,8 +19,8 @@ RunError OutOfMemory(std::string_view note)
 
 constexpr std::size_t kLinesShown = 5;
 
-void ConvertFiles(const ConversionRequest& request, const RunControl& control, SubtitleCounter& counter,
-                  UnconvertedLines& unconverted)
+void ConvertFiles(const ConversionRequest& request, StyleSettings& style, const RunControl& control,
+                  SubtitleCounter& counter, UnconvertedLines& unconverted)
 {
     LineReader source(request.sourceName, &control);
     LineWriter target(request.targetName, source.Identity());
@@ -26,11 +29,7 @@ void ConvertFiles(const ConversionRequest& request, const RunControl& control, S
         if (source.HasByteOrderMark()) {
             target.WriteByteOrderMark();
         }
-        switch (request.format) {
-        case OutputFormat::SSA: ConvertSubRipToSsa(source, target, request, counter, unconverted); break;
-        case OutputFormat::SON: ConvertSonicToSon(source, target, counter, unconverted); break;
-        case OutputFormat::STL: ConvertSonicToStl(source, target, counter, unconverted); break;
-        }
+        FormatOf(request.format).convert(source, target, request, style, counter, unconverted);
         source.Close();
         target.Close();
     } catch (const RunError& error) {
@@ -43,11 +42,11 @@ void ConvertFiles(const ConversionRequest& request, const RunControl& control, S
 }
 
 // A failed allocation ends the run like any other failure, not the program.
-void Convert(const ConversionRequest& request, const RunControl& control, SubtitleCounter& counter,
-             UnconvertedLines& unconverted)
+void Convert(const ConversionRequest& request, StyleSettings& style, const RunControl& control,
+             SubtitleCounter& counter, UnconvertedLines& unconverted)
 {
     try {
-        ConvertFiles(request, control, counter, unconverted);
+        ConvertFiles(request, style, control, counter, unconverted);
     } catch (const std::bad_alloc&) {
         throw OutOfMemory({});
     }
@@ -55,21 +54,13 @@ void Convert(const ConversionRequest& request, const RunControl& control, Subtit
 
 } // namespace
 
-void UnconvertedLines::Add(long number, std::string_view reason)
-{
-    if (first.size() < kKept) {
-        first.push_back({number, std::string(reason)});
-    }
-    ++total;
-}
-
-RunOutcome PerformConversion(const ConversionRequest& request, const RunControl& control)
+RunOutcome PerformConversion(const ConversionRequest& request, StyleSettings& style, const RunControl& control)
 {
     SubtitleCounter counter;
     RunOutcome outcome;
     try {
         if (!request.sourceName.empty() && !request.targetName.empty()) {
-            Convert(request, control, counter, outcome.unconverted);
+            Convert(request, style, control, counter, outcome.unconverted);
         }
     } catch (const RunError& error) {
         outcome.error = error;
@@ -99,9 +90,9 @@ std::string OutcomeMessage(const RunOutcome& outcome)
     return message;
 }
 
-void RunConversion(const ConversionRequest& request, const ShowMessage& showMessage)
+void RunConversion(const ConversionRequest& request, StyleSettings& style, const ShowMessage& showMessage)
 {
-    showMessage(OutcomeMessage(PerformConversion(request)));
+    showMessage(OutcomeMessage(PerformConversion(request, style)));
 }
 
 } // namespace varnuth

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cassert>
 #include <cerrno>
 #include <cstddef>
 #include <filesystem>
@@ -32,11 +33,6 @@ bool StartsPair(char terminator)
 bool EndsPair(char next)
 {
     return next == kLineFeed;
-}
-
-std::string SourceContext(const std::string& name)
-{
-    return "Cannot read the source file \"" + name + "\"";
 }
 
 // Checked before opening: opening a FIFO would wait for a writer, and a device may never end.
@@ -97,6 +93,7 @@ LineReader::LineReader(const std::string& name, const RunControl* control, std::
 
 bool LineReader::Next(std::string_view& line)
 {
+    assert(file_ && "Next after Close");
     if (position_ == filled_ && !LoadNextLine()) {
         return false;
     }
@@ -183,6 +180,10 @@ void LineReader::SkipLineFeedAfter(std::size_t terminator)
 
 void LineReader::Hold(std::string_view text)
 {
+    assert(file_ && "Hold after Close");
+    assert((!lineIsLong_
+            || (text.data() >= longLine_.data() && text.data() + text.size() <= longLine_.data() + longLine_.size()))
+           && "Hold takes a part of the line last read");
     if (!lineIsLong_) {
         held_ = text;
         heldInBuffer_ = true;
@@ -198,6 +199,7 @@ void LineReader::Hold(std::string_view text)
 
 void LineReader::MoveHeldInto(std::string& out, std::string_view prefix, std::size_t replaced)
 {
+    assert(replaced <= held_.size() && "MoveHeldInto replaces only held characters");
     if (!heldInBuffer_ && held_.data() == heldStore_.data() && held_.size() == heldStore_.size()) {
         out.swap(heldStore_);
         out.replace(0, replaced, prefix);

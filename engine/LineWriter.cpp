@@ -2,6 +2,7 @@
 
 #include "RunError.h"
 
+#include <cassert>
 #include <utility>
 
 namespace varnuth {
@@ -27,8 +28,16 @@ void LineWriter::WriteLine(std::initializer_list<std::string_view> pieces)
     Append(kLineEnd);
 }
 
+void LineWriter::WriteLines(std::span<const std::string_view> lines)
+{
+    for (const std::string_view line : lines) {
+        WriteLine(line);
+    }
+}
+
 void LineWriter::WriteByteOrderMark()
 {
+    assert(used_ == 0 && "the byte-order mark comes before the first line");
     Append("\xEF\xBB\xBF");
 }
 
@@ -43,6 +52,7 @@ char* LineWriter::ReserveAfterFlush(std::size_t size)
 
 void LineWriter::Append(std::string_view bytes)
 {
+    assert(open_ && "WriteLine after Close");
     if (kBufferSize - used_ < bytes.size()) {
         Flush();
     }

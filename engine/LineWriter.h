@@ -2,9 +2,11 @@
 
 #include "TargetFile.h"
 
+#include <cassert>
 #include <cstring>
 #include <initializer_list>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -25,6 +27,9 @@ public:
     /// Writes the pieces one after another as one line, so callers need not join them first.
     void WriteLine(std::initializer_list<std::string_view> pieces);
 
+    /// Writes each of \p lines as WriteLine does.
+    void WriteLines(std::span<const std::string_view> lines);
+
     /// Writes the UTF-8 byte-order mark; only before the first line, for a source that started with one.
     void WriteByteOrderMark();
 
@@ -32,6 +37,7 @@ public:
     /// nullptr when the line would not fit in the buffer, to be written with WriteLine instead.
     [[nodiscard]] char* Reserve(std::size_t size)
     {
+        assert(open_ && "Reserve after Close");
         if (kBufferSize - used_ < size + kLineEnd.size()) {
             return ReserveAfterFlush(size);
         }
@@ -41,6 +47,8 @@ public:
     /// Writes the line composed in the room Reserve gave, up to \p end, and CR LF.
     void CommitLine(char* end) noexcept
     {
+        assert(end >= buffer_.get() + used_ && end + kLineEnd.size() <= buffer_.get() + kBufferSize
+               && "CommitLine ends the line in the room Reserve gave");
         std::memcpy(end, kLineEnd.data(), kLineEnd.size());
         used_ = static_cast<std::size_t>(end - buffer_.get()) + kLineEnd.size();
     }

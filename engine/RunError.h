@@ -25,4 +25,16 @@ private:
     std::string description_;
 };
 
+/// How every failure about the source begins, naming it as the user gave it.
+[[nodiscard]] inline std::string SourceContext(const std::string& name)
+{
+    return "Cannot read the source file \"" + name + "\"";
+}
+
+/// How every failure about the target begins.
+[[nodiscard]] inline std::string TargetContext(const std::string& name)
+{
+    return "Cannot write the target file \"" + name + "\"";
+}
+
 } // namespace varnuth

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ConversionRun.h"
+#include "UnconvertedLines.h"
 
 #include <cstddef>
 #include <string_view>

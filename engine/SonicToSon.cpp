@@ -30,11 +30,10 @@ void WriteEntry(LineWriter& target, const sonic::EntryFields& entry)
 
 } // namespace
 
-void ConvertSonicToSon(LineReader& source, LineWriter& target, SubtitleCounter& counter, UnconvertedLines& unconverted)
+void ConvertSonicToSon(LineReader& source, LineWriter& target, const ConversionRequest& /*request*/,
+                       StyleSettings& /*style*/, SubtitleCounter& counter, UnconvertedLines& unconverted)
 {
-    for (const std::string_view line : kHeader) {
-        target.WriteLine(line);
-    }
+    target.WriteLines(kHeader);
     std::string_view line;
     while (source.Next(line)) {
         if (line.empty()) {

@@ -99,12 +99,11 @@ void WriteEntry(LineWriter& target, std::string_view entryLine)
 
 } // namespace
 
-void ConvertSonicToStl(LineReader& source, LineWriter& target, SubtitleCounter& counter, UnconvertedLines& unconverted)
+void ConvertSonicToStl(LineReader& source, LineWriter& target, const ConversionRequest& /*request*/,
+                       StyleSettings& /*style*/, SubtitleCounter& counter, UnconvertedLines& unconverted)
 {
     target.WriteLine({kTitlePrefix, kContactAddress});
-    for (const std::string_view line : kHeader) {
-        target.WriteLine(line);
-    }
+    target.WriteLines(kHeader);
     // The pending entry is its entry line, held by the source, until a continuation line makes it a text of its own.
     enum class Pending { None, EntryLine, Joined } pending = Pending::None;
     std::string joined;

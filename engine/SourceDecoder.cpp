@@ -122,8 +122,7 @@ std::size_t SourceDecoder::ReadBytes(std::FILE* file, char* out, std::size_t siz
 {
     const std::size_t read = std::fread(out, 1, size, file);
     if (read < size && std::ferror(file) != 0) {
-        throw RunError(std::error_code(errno, std::generic_category()),
-                       "Cannot read the source file \"" + name_ + "\"");
+        throw RunError(std::error_code(errno, std::generic_category()), SourceContext(name_));
     }
     return read;
 }
@@ -181,9 +180,9 @@ char16_t SourceDecoder::UnitAt(std::size_t at) const
 
 void SourceDecoder::FailUtf16(const std::string& what) const
 {
-    throw RunError(static_cast<int>(std::errc::illegal_byte_sequence),
-                   "Cannot read the source file \"" + name_ + "\": it is UTF-16 with " + what + " at byte "
-                       + std::to_string(rawOffset_ + rawStart_));
+    throw RunError(static_cast<int>(std::errc::illegal_byte_sequence), SourceContext(name_) + ": it is UTF-16 with "
+                                                                           + what + " at byte "
+                                                                           + std::to_string(rawOffset_ + rawStart_));
 }
 
 } // namespace varnuth

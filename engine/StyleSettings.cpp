@@ -19,7 +19,7 @@ void StyleSettings::SetDefaults()
     str_fontsize = kDefaultFontSize;
     bold = "0";
     italic = "0";
-    txtAlignment = "2";
+    txtAlignment = Alignment::Centre;
     primarycolor = kWhite;
     secondarycolor = kWhite;
     tertiarycolor = kWhite;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <variant>
 
 namespace varnuth {
@@ -23,6 +24,20 @@ private:
     std::variant<std::monostate, std::string, std::int32_t> value_;
 };
 
+/// Where the SSA text stands on the screen.
+enum class Alignment { Left, Centre, Right };
+
+/// The alignment as the style line writes it: "1", "2" or "3".
+[[nodiscard]] constexpr std::string_view AlignmentCode(Alignment alignment)
+{
+    switch (alignment) {
+    case Alignment::Left: return "1";
+    case Alignment::Centre: return "2";
+    case Alignment::Right: return "3";
+    }
+    return "2";
+}
+
 /// The window-level style values from which the SSA style line is built.
 struct StyleSettings {
     SettingValue str_fontname;
@@ -32,7 +47,7 @@ struct StyleSettings {
     SettingValue primarycolor;
     SettingValue secondarycolor;
     SettingValue tertiarycolor;
-    std::string txtAlignment;
+    Alignment txtAlignment = Alignment::Centre;
 
     /// Sets every field to the default a fresh start of the program shows.
     void SetDefaults();

@@ -31,6 +31,8 @@ constexpr std::string_view kStyleFormat = "Format: Name, Fontname, Fontsize, Pri
 constexpr std::string_view kEvents = "[Events]";
 constexpr std::string_view kEventFormat =
     "Format: Marked, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text";
+constexpr std::string_view kBeforeStyle[] = {kScriptType, "", kStyles, kStyleFormat};
+constexpr std::string_view kAfterStyle[] = {"", kEvents, kEventFormat};
 
 constexpr std::string_view kDialogueStart = "Dialogue: Marked=0,";
 constexpr std::string_view kDialogueFields = ",Default,TAV,0000,0000,0000,!Effect,";
@@ -61,18 +63,18 @@ void SetDialoguePrefix(std::string& prefix, const SubRipTiming& timing)
 
 void CopyStyleChoices(const ConversionRequest& request, StyleSettings& style)
 {
-    constexpr int kTicked = 1;
-    style.bold = request.boldValue == kTicked ? "-1" : "0";
-    style.italic = request.italicValue == kTicked ? "-1" : "0";
+    // A greyed box is not bold or italic.
+    style.bold = request.boldValue == CheckState::Checked ? "-1" : "0";
+    style.italic = request.italicValue == CheckState::Checked ? "-1" : "0";
     // Made in this order on purpose: the last selected option wins, and none keeps the old value.
     if (request.alignLeft) {
-        style.txtAlignment = "1";
+        style.txtAlignment = Alignment::Left;
     }
     if (request.alignCentre) {
-        style.txtAlignment = "2";
+        style.txtAlignment = Alignment::Centre;
     }
     if (request.alignRight) {
-        style.txtAlignment = "3";
+        style.txtAlignment = Alignment::Right;
     }
 }
 
@@ -81,7 +83,8 @@ std::string StyleLine(const StyleSettings& style, const ConversionRequest& reque
     return "Style: Default," + style.str_fontname.TextForm() + "," + style.str_fontsize + ","
            + style.primarycolor.TextForm() + "," + style.secondarycolor.TextForm() + ","
            + style.tertiarycolor.TextForm() + ",0," + style.bold.TextForm() + "," + style.italic + ",2,0,"
-           + style.txtAlignment + "," + request.marginLeft + "," + request.marginRight + "," + request.marginBottom;
+           + std::string(AlignmentCode(style.txtAlignment)) + "," + request.marginLeft + "," + request.marginRight + ","
+           + request.marginBottom;
 }
 
 // The header and the style line, with the sections around them when asked for.
@@ -91,28 +94,21 @@ void WriteScriptStart(LineWriter& target, std::string_view styleLine, bool secti
     if (sections) {
         target.WriteLine(kScriptInfo);
     }
-    for (const std::string_view line : kHeader) {
-        target.WriteLine(line);
-    }
+    target.WriteLines(kHeader);
     if (sections) {
-        for (const std::string_view line : {kScriptType, std::string_view(), kStyles, kStyleFormat}) {
-            target.WriteLine(line);
-        }
+        target.WriteLines(kBeforeStyle);
     }
     target.WriteLine(styleLine);
     if (sections) {
-        for (const std::string_view line : {std::string_view(), kEvents, kEventFormat}) {
-            target.WriteLine(line);
-        }
+        target.WriteLines(kAfterStyle);
     }
 }
 
 } // namespace
 
-void ConvertSubRipToSsa(LineReader& source, LineWriter& target, const ConversionRequest& request,
+void ConvertSubRipToSsa(LineReader& source, LineWriter& target, const ConversionRequest& request, StyleSettings& style,
                         SubtitleCounter& counter, UnconvertedLines& unconverted)
 {
-    StyleSettings& style = request.style;
     CopyStyleChoices(request, style);
     WriteScriptStart(target, StyleLine(style, request), request.ssaSections);
 

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cassert>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -41,16 +42,11 @@ void DisarmSlot(const std::string& name) noexcept
     }
 }
 
-std::string Context(const std::string& name)
-{
-    return "Cannot write the target file \"" + name + "\"";
-}
-
 RunError Failure(int number, const std::string& name, std::string_view reason = {})
 {
     const std::string text =
         reason.empty() ? std::error_code(number, std::generic_category()).message() : std::string(reason);
-    return {number, Context(name) + ": " + text};
+    return {number, TargetContext(name) + ": " + text};
 }
 
 RunError OpenFailure(int number, const std::string& name, std::string_view reason = {})
@@ -226,6 +222,7 @@ void TargetFile::OpenInPlace(FileIdentity source, LinkRule links)
 
 void TargetFile::Write(std::string_view bytes)
 {
+    assert(descriptor_ >= 0 && "Write after Commit or Discard");
     while (!bytes.empty()) {
         const ssize_t written = ::write(descriptor_, bytes.data(), bytes.size());
         if (written < 0 && errno == EINTR) {

@@ -48,15 +48,14 @@ Control* Place(QWidget* container, const char* name, const QRect& twips, const Q
     return control;
 }
 
-// The check boxes' values as the run takes them: 0 clear, 1 ticked, 2 greyed.
-int CheckValue(const QCheckBox* box)
+varnuth::CheckState CheckValue(const QCheckBox* box)
 {
     switch (box->checkState()) {
-    case Qt::Checked: return 1;
-    case Qt::PartiallyChecked: return 2;
+    case Qt::Checked: return varnuth::CheckState::Checked;
+    case Qt::PartiallyChecked: return varnuth::CheckState::Greyed;
     case Qt::Unchecked: break;
     }
-    return 0;
+    return varnuth::CheckState::Unchecked;
 }
 
 std::string FileNameBytes(const QString& name)
@@ -94,7 +93,7 @@ constexpr int kProgressIntervalMs = 100;
 /// One conversion on its own thread. The run works on a copy of the style settings, so the window may go on
 /// changing its own while the run reads them.
 struct frmConvert::Run {
-    explicit Run(varnuth::StyleSettings windowStyle) : style(std::move(windowStyle)), request(style) {}
+    explicit Run(varnuth::StyleSettings windowStyle) : style(std::move(windowStyle)) {}
 
     varnuth::StyleSettings style;
     varnuth::ConversionRequest request;
@@ -364,7 +363,7 @@ void frmConvert::applyFormat(int index)
 void frmConvert::convert()
 {
     run_ = std::make_unique<Run>(style_);
-    run_->request = gatherRequest(run_->style);
+    run_->request = gatherRequest();
     run_->sourceSize = QFileInfo(txtSource->text()).size();
     cmdConvert->setEnabled(false);
     setCursor(Qt::BusyCursor);
@@ -391,8 +390,9 @@ void frmConvert::convert()
                                     }
                                 },
                                 &run->cancel};
-    runThread_ = QThread::create(
-        [run, control = std::move(control)] { run->outcome = varnuth::PerformConversion(run->request, control); });
+    runThread_ = QThread::create([run, control = std::move(control)] {
+        run->outcome = varnuth::PerformConversion(run->request, run->style, control);
+    });
     connect(runThread_, &QThread::finished, this, &frmConvert::finishRun);
     progressTimer_->start();
     runThread_->start();
@@ -426,9 +426,9 @@ void frmConvert::finishRun()
     showMessage_(message);
 }
 
-varnuth::ConversionRequest frmConvert::gatherRequest(varnuth::StyleSettings& style)
+varnuth::ConversionRequest frmConvert::gatherRequest()
 {
-    varnuth::ConversionRequest request(style);
+    varnuth::ConversionRequest request;
     request.sourceName = FileNameBytes(txtSource->text());
     request.targetName = FileNameBytes(txtTarget->text());
     // STL also when no format is selected: its button is never asked.

@@ -64,7 +64,7 @@ private:
     void convert();
     void showProgress();
     void finishRun();
-    [[nodiscard]] varnuth::ConversionRequest gatherRequest(varnuth::StyleSettings& style);
+    [[nodiscard]] varnuth::ConversionRequest gatherRequest();
 
     varnuth::StyleSettings style_;
     CommonDialog FileOpenDlg;

@@ -103,8 +103,9 @@ TEST_F(ConvertTest, TakesStyleChoicesFromTheControlsAndKeepsThem)
     EXPECT_TRUE(
         Target().contains("\r\nStyle: Default,VNI-Helve,18,16777215,16777215,16777215,0,-1,0,2,0,1, 5,10,\r\n"));
     const varnuth::StyleSettings& style = window->styleSettings();
-    EXPECT_EQ((std::vector{style.bold.TextForm(), style.italic, style.txtAlignment}),
-              (std::vector<std::string>{"-1", "0", "1"}));
+    EXPECT_EQ(
+        (std::vector{style.bold.TextForm(), style.italic, std::string(varnuth::AlignmentCode(style.txtAlignment))}),
+        (std::vector<std::string>{"-1", "0", "1"}));
 }
 
 TEST_F(ConvertTest, EmptyTargetNameConvertsNothing)

@@ -46,7 +46,7 @@ TEST_F(WindowTest, ShowsTheDefaultsOnceLoaded)
     const varnuth::StyleSettings& style = window->styleSettings();
     EXPECT_EQ((std::vector{style.str_fontname.TextForm(), style.str_fontsize, style.bold.TextForm(), style.italic,
                            style.primarycolor.TextForm(), style.secondarycolor.TextForm(),
-                           style.tertiarycolor.TextForm(), style.txtAlignment}),
+                           style.tertiarycolor.TextForm(), std::string(varnuth::AlignmentCode(style.txtAlignment))}),
               (std::vector<std::string>{"VNI-Helve", "18", "0", "0", "16777215", "16777215", "16777215", "2"}));
     const auto* format = window->findChild<QButtonGroup*>(QStringLiteral("Option4"));
     ASSERT_NE(format, nullptr);
