@@ -357,7 +357,7 @@ TEST_F(FaultTest, TargetInAnUnwritableFolder)
     const auto runAsUser = [&](const fs::path& target) {
         return RunInChild([&] {
             if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
-                return RunOutcome{0, RunError(-1, "cannot become an ordinary user")};
+                return RunOutcome{0, RunError(-1, "cannot become an ordinary user"), {}};
             }
             return Convert(source, target, OutputFormat::SSA);
         });
