@@ -1,5 +1,6 @@
 #include "SonicListing.h"
 
+#include "ByteWords.h"
 #include "RunError.h"
 
 #include <string>
@@ -8,19 +9,15 @@
 namespace varnuth::sonic {
 namespace {
 
+// Two overlapping words cover the eleven bytes; both read "00:00:00" in the shape's terms.
 bool IsTimecode(std::string_view field)
 {
     constexpr std::string_view kShape = "00:00:00:00";
-    if (field.size() != kShape.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < kShape.size(); ++i) {
-        const bool digit = field[i] >= '0' && field[i] <= '9';
-        if (kShape[i] == ':' ? field[i] != ':' : !digit) {
-            return false;
-        }
-    }
-    return true;
+    constexpr std::size_t kSecondWordAt = kShape.size() - sizeof(words::Word);
+    constexpr words::Word kFirstWord = words::WordOf(kShape);
+    static_assert(kFirstWord == words::WordOf(kShape.substr(kSecondWordAt)));
+    return field.size() == kShape.size() && words::DigitsAsZeros(words::Load(field.data())) == kFirstWord
+           && words::DigitsAsZeros(words::Load(field.data() + kSecondWordAt)) == kFirstWord;
 }
 
 } // namespace

@@ -1,9 +1,9 @@
 #include "SubRipTiming.h"
 
+#include "ByteWords.h"
+
 #include <algorithm>
-#include <bit>
 #include <cstddef>
-#include <cstdint>
 #include <cstring>
 
 namespace varnuth {
@@ -110,42 +110,21 @@ private:
 constexpr std::string_view kUsualShape = "00:00:00,000 --> 00:00:00,000";
 constexpr std::size_t kUsualEndAt = 17;
 
-using Word = std::uint64_t;
-constexpr Word kOnes = 0x0101010101010101U;
-constexpr Word kHighBits = kOnes * 0x80U;
-constexpr Word kLowBits = kOnes * 0x7FU;
-
-// The high bit of every zero byte of \p word, exactly: no carry runs from one byte into the next.
-constexpr Word ZeroBytes(Word word)
-{
-    return ~(((word & kLowBits) + kLowBits) | word | kLowBits);
-}
+using words::Word;
 
 // \p word with each digit made '0' and each point made ',', so that it compares with the shape as it stands.
 constexpr Word InShapeTerms(Word word)
 {
-    const Word low = word & kLowBits;
-    const Word atLeastZero = low + kOnes * (0x80U - '0');
-    const Word aboveNine = low + kOnes * (0x80U - '9' - 1);
-    const Word digits = atLeastZero & ~aboveNine & ~word & kHighBits;
-    const Word digitBytes = (digits >> 7U) * 0xFFU;
     static_assert(('.' ^ ',') == 2);
-    const Word points = ZeroBytes(word ^ (kOnes * '.'));
-    return ((word & ~digitBytes) | (kOnes * '0' & digitBytes)) ^ (points >> 6U);
+    return words::DigitsAsZeros(word) ^ (words::BytesEqualTo(word, '.') >> 6U);
 }
 
 // Four words cover the 29 bytes; the last overlaps the third.
 constexpr std::size_t kWordsAt[] = {0, 8, 16, kUsualShape.size() - sizeof(Word)};
 
-constexpr Word ShapeWord(std::size_t at)
-{
-    std::array<char, sizeof(Word)> bytes{};
-    std::copy_n(kUsualShape.begin() + static_cast<std::ptrdiff_t>(at), bytes.size(), bytes.begin());
-    return std::bit_cast<Word>(bytes);
-}
-
-constexpr std::array<Word, std::size(kWordsAt)> kShapeWords = {ShapeWord(kWordsAt[0]), ShapeWord(kWordsAt[1]),
-                                                               ShapeWord(kWordsAt[2]), ShapeWord(kWordsAt[3])};
+constexpr std::array<Word, std::size(kWordsAt)> kShapeWords = {
+    words::WordOf(kUsualShape.substr(kWordsAt[0])), words::WordOf(kUsualShape.substr(kWordsAt[1])),
+    words::WordOf(kUsualShape.substr(kWordsAt[2])), words::WordOf(kUsualShape.substr(kWordsAt[3]))};
 
 bool HasUsualShape(std::string_view line)
 {
@@ -154,9 +133,7 @@ bool HasUsualShape(std::string_view line)
     }
     Word mismatch = 0;
     for (std::size_t i = 0; i < std::size(kWordsAt); ++i) {
-        Word word = 0;
-        std::memcpy(&word, line.data() + kWordsAt[i], sizeof word);
-        mismatch |= InShapeTerms(word) ^ kShapeWords[i];
+        mismatch |= InShapeTerms(words::Load(line.data() + kWordsAt[i])) ^ kShapeWords[i];
     }
     return mismatch == 0;
 }

@@ -78,15 +78,19 @@ TEST_F(SonicToSonTest, BothSonicFormatsReportEntryLinesWhoseTimesAreNotTimecodes
     const std::string source =
         CrLf({"0001  00:00:20:13  00:00:24:01  fine", "0002  0a:00:20:13  00:00:24:01  start", "",
               "0003  00:00:20:13  00:00:24;01  end", "0004  00:00:20:13  --:--:--:--  end",
-              "a continuation line, long enough to cut", "Title of the listing, with no times at all"});
+              "a continuation line, long enough to cut", "Title of the listing, with no times at all",
+              "0005  00:00:20:13  00:0::24:01  end",
+              "0006  00:00:20:13  00:00:2\xB0"
+              ":01  end"});
     const std::string start = "the start is not a timecode HH:MM:SS:FF; copied as it stands";
     const std::string end = "the end is not a timecode HH:MM:SS:FF; copied as it stands";
     const std::string both = "the start and end are not timecodes HH:MM:SS:FF; copied as they stand";
     EXPECT_EQ(Reported(Convert(OutputFormat::SON, source)),
-              (std::vector<std::string>{"2: " + start, "4: " + end, "5: " + end, "6: " + both, "7: " + both}));
+              (std::vector<std::string>{"2: " + start, "4: " + end, "5: " + end, "6: " + both, "7: " + both,
+                                        "8: " + end, "9: " + end}));
     // For the STL script, lines without the start's colons continue the text and are not reported.
     EXPECT_EQ(Reported(Convert(OutputFormat::STL, source)),
-              (std::vector<std::string>{"2: " + start, "4: " + end, "5: " + end}));
+              (std::vector<std::string>{"2: " + start, "4: " + end, "5: " + end, "8: " + end, "9: " + end}));
 }
 
 } // namespace
