@@ -44,18 +44,48 @@ constexpr Word BytesEqualTo(Word word, char c)
     return ZeroBytes(word ^ (kOnes * static_cast<unsigned char>(c)));
 }
 
-/// \p word with every digit made '0', so that it compares with a shape written with '0' for any digit. The seven low
-/// bits of each byte are added apart, so no carry crosses bytes; a byte with its high bit set is no digit.
-constexpr Word DigitsAsZeros(Word word)
-{
-    const Word low = word & kLowBits;
-    const Word atLeastZero = low + kOnes * (0x80U - '0');
-    const Word aboveNine = low + kOnes * (0x80U - '9' - 1);
-    const Word digits = atLeastZero & ~aboveNine & ~word & kHighBits;
-    const Word digitBytes = (digits >> 7U) * 0xFFU;
-    return (word & ~digitBytes) | (kOnes * '0' & digitBytes);
-}
+/// Eight bytes of a fixed shape, where '0' stands for any digit, ',' for a comma or a point, and any other character
+/// for itself.
+class Shape {
+public:
+    constexpr explicit Shape(std::string_view shape)
+    {
+        std::array<char, sizeof(Word)> fold{};
+        std::array<char, sizeof(Word)> expected{};
+        std::array<char, sizeof(Word)> allowance{};
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            expected[i] = shape[i];
+            if (shape[i] == '0') {
+                allowance[i] = '9' - '0';
+            } else if (shape[i] == ',') {
+                static_assert((',' | ('.' ^ ',')) == '.');
+                fold[i] = '.' ^ ',';
+                expected[i] = '.';
+            }
+        }
+        fold_ = std::bit_cast<Word>(fold);
+        expected_ = std::bit_cast<Word>(expected);
+        // Added to the low seven bits of a difference, 0x7F less the allowance sets the high bit exactly where the
+        // difference exceeds the allowance, and never carries into the next byte.
+        addend_ = kLowBits - std::bit_cast<Word>(allowance);
+    }
 
-static_assert(DigitsAsZeros(WordOf("09:/;a5~")) == WordOf("00:/;a0~"));
+    /// Whether \p word has the shape: each byte XOR the expected one is at most its allowance, which is 9 where a
+    /// digit stands (the digits are '0' XOR 0 to 9) and 0 elsewhere.
+    [[nodiscard]] constexpr bool Matches(Word word) const
+    {
+        const Word difference = (word | fold_) ^ expected_;
+        return ((((difference & kLowBits) + addend_) | difference) & kHighBits) == 0;
+    }
+
+private:
+    Word fold_ = 0;
+    Word expected_ = 0;
+    Word addend_ = 0;
+};
+
+static_assert(Shape("00:00,00").Matches(WordOf("09:59.10")) && Shape("00:00,00").Matches(WordOf("12:34,56")));
+static_assert(!Shape("00:00,00").Matches(WordOf("0::00,00")) && !Shape("00:00,00").Matches(WordOf("/0:00,00"))
+              && !Shape("00:00,00").Matches(WordOf("00:00-00")) && !Shape("00:00,00").Matches(WordOf("00:00/00")));
 
 } // namespace varnuth::words

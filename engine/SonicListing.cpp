@@ -9,15 +9,15 @@
 namespace varnuth::sonic {
 namespace {
 
-// Two overlapping words cover the eleven bytes; both read "00:00:00" in the shape's terms.
+// Two overlapping words cover the eleven bytes, and both have the same shape.
 bool IsTimecode(std::string_view field)
 {
-    constexpr std::string_view kShape = "00:00:00:00";
-    constexpr std::size_t kSecondWordAt = kShape.size() - sizeof(words::Word);
-    constexpr words::Word kFirstWord = words::WordOf(kShape);
-    static_assert(kFirstWord == words::WordOf(kShape.substr(kSecondWordAt)));
-    return field.size() == kShape.size() && words::DigitsAsZeros(words::Load(field.data())) == kFirstWord
-           && words::DigitsAsZeros(words::Load(field.data() + kSecondWordAt)) == kFirstWord;
+    constexpr std::string_view kTimecode = "00:00:00:00";
+    constexpr std::size_t kSecondWordAt = kTimecode.size() - sizeof(words::Word);
+    static_assert(kTimecode.substr(0, sizeof(words::Word)) == kTimecode.substr(kSecondWordAt));
+    constexpr words::Shape kShape(kTimecode);
+    return field.size() == kTimecode.size() && kShape.Matches(words::Load(field.data()))
+           && kShape.Matches(words::Load(field.data() + kSecondWordAt));
 }
 
 } // namespace

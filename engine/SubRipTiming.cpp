@@ -110,32 +110,23 @@ private:
 constexpr std::string_view kUsualShape = "00:00:00,000 --> 00:00:00,000";
 constexpr std::size_t kUsualEndAt = 17;
 
-using words::Word;
-
-// \p word with each digit made '0' and each point made ',', so that it compares with the shape as it stands.
-constexpr Word InShapeTerms(Word word)
-{
-    static_assert(('.' ^ ',') == 2);
-    return words::DigitsAsZeros(word) ^ (words::BytesEqualTo(word, '.') >> 6U);
-}
-
 // Four words cover the 29 bytes; the last overlaps the third.
-constexpr std::size_t kWordsAt[] = {0, 8, 16, kUsualShape.size() - sizeof(Word)};
+constexpr std::size_t kWordsAt[] = {0, 8, 16, kUsualShape.size() - sizeof(words::Word)};
 
-constexpr std::array<Word, std::size(kWordsAt)> kShapeWords = {
-    words::WordOf(kUsualShape.substr(kWordsAt[0])), words::WordOf(kUsualShape.substr(kWordsAt[1])),
-    words::WordOf(kUsualShape.substr(kWordsAt[2])), words::WordOf(kUsualShape.substr(kWordsAt[3]))};
+constexpr words::Shape kShapeWords[] = {
+    words::Shape(kUsualShape.substr(kWordsAt[0])), words::Shape(kUsualShape.substr(kWordsAt[1])),
+    words::Shape(kUsualShape.substr(kWordsAt[2])), words::Shape(kUsualShape.substr(kWordsAt[3]))};
 
 bool HasUsualShape(std::string_view line)
 {
     if (line.size() != kUsualShape.size()) {
         return false;
     }
-    Word mismatch = 0;
+    bool fits = true;
     for (std::size_t i = 0; i < std::size(kWordsAt); ++i) {
-        mismatch |= InShapeTerms(words::Load(line.data() + kWordsAt[i])) ^ kShapeWords[i];
+        fits &= kShapeWords[i].Matches(words::Load(line.data() + kWordsAt[i]));
     }
-    return mismatch == 0;
+    return fits;
 }
 
 // Hours' tens dropped, thousandths cut: "01:02:03,456" is 1:02:03.45. Fixed sizes, so a few moves.
