@@ -122,11 +122,12 @@ bool HasUsualShape(std::string_view line)
     if (line.size() != kUsualShape.size()) {
         return false;
     }
-    bool fits = true;
-    for (std::size_t i = 0; i < std::size(kWordsAt); ++i) {
-        fits &= kShapeWords[i].Matches(words::Load(line.data() + kWordsAt[i]));
-    }
-    return fits;
+    // Spelled out, so that the shapes become immediate operands.
+    const char* const bytes = line.data();
+    return kShapeWords[0].Matches(words::Load(bytes + kWordsAt[0]))
+           && kShapeWords[1].Matches(words::Load(bytes + kWordsAt[1]))
+           && kShapeWords[2].Matches(words::Load(bytes + kWordsAt[2]))
+           && kShapeWords[3].Matches(words::Load(bytes + kWordsAt[3]));
 }
 
 // Hours' tens dropped, thousandths cut: "01:02:03,456" is 1:02:03.45. Fixed sizes, so a few moves.
