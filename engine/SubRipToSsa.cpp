@@ -54,9 +54,15 @@ bool IsDigit(char c)
     return c >= '0' && c <= '9';
 }
 
+// A plain loop: numbers are short, and text lines fail at the first character.
 bool IsEntryNumber(std::string_view line)
 {
-    return !line.empty() && std::all_of(line.begin(), line.end(), IsDigit);
+    for (const char c : line) {
+        if (!IsDigit(c)) {
+            return false;
+        }
+    }
+    return !line.empty();
 }
 
 // A '-' is rare in text, so the search is mostly one memchr.
