@@ -79,9 +79,7 @@ TEST_F(SonicToSonTest, BothSonicFormatsReportEntryLinesWhoseTimesAreNotTimecodes
         CrLf({"0001  00:00:20:13  00:00:24:01  fine", "0002  0a:00:20:13  00:00:24:01  start", "",
               "0003  00:00:20:13  00:00:24;01  end", "0004  00:00:20:13  --:--:--:--  end",
               "a continuation line, long enough to cut", "Title of the listing, with no times at all",
-              "0005  00:00:20:13  00:0::24:01  end",
-              "0006  00:00:20:13  00:00:2\xB0"
-              ":01  end"});
+              "0005  00:00:20:13  00:0::24:01  end", "0006  00:00:20:13  00:00:2\xB0:01  end"});
     const std::string start = "the start is not a timecode HH:MM:SS:FF; copied as it stands";
     const std::string end = "the end is not a timecode HH:MM:SS:FF; copied as it stands";
     const std::string both = "the start and end are not timecodes HH:MM:SS:FF; copied as they stand";
