@@ -1,5 +1,6 @@
 #include "SonicListing.h"
 
+#include "ByteWords.h"
 #include "RunError.h"
 
 #include <string>
@@ -8,19 +9,15 @@
 namespace varnuth::sonic {
 namespace {
 
+// Two overlapping words cover the eleven bytes, and both have the same shape.
 bool IsTimecode(std::string_view field)
 {
-    constexpr std::string_view kShape = "00:00:00:00";
-    if (field.size() != kShape.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < kShape.size(); ++i) {
-        const bool digit = field[i] >= '0' && field[i] <= '9';
-        if (kShape[i] == ':' ? field[i] != ':' : !digit) {
-            return false;
-        }
-    }
-    return true;
+    constexpr std::string_view kTimecode = "00:00:00:00";
+    constexpr std::size_t kSecondWordAt = kTimecode.size() - sizeof(words::Word);
+    static_assert(kTimecode.substr(0, sizeof(words::Word)) == kTimecode.substr(kSecondWordAt));
+    constexpr words::Shape kShape(kTimecode);
+    return field.size() == kTimecode.size() && kShape.Matches(words::Load(field.data()))
+           && kShape.Matches(words::Load(field.data() + kSecondWordAt));
 }
 
 } // namespace

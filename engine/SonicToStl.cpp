@@ -1,10 +1,9 @@
+#include "ByteWords.h"
 #include "Contact.h"
 #include "Converters.h"
 #include "SonicListing.h"
 
 #include <array>
-#include <bit>
-#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -39,26 +38,8 @@ constexpr std::string_view kFieldSeparator = "\t,\t";
 constexpr std::string_view kContinuationJoin = "|";
 constexpr std::size_t kFieldsWidth = 2 * sonic::kTimecodeWidth + 2 * kFieldSeparator.size();
 
-// The high bit of every byte of \p word that is a colon, exactly: no carry runs from one byte into the next.
-constexpr std::uint64_t ColonBytes(std::uint64_t word)
-{
-    constexpr std::uint64_t kOnes = 0x0101010101010101U;
-    constexpr std::uint64_t kLowBits = kOnes * 0x7FU;
-    const std::uint64_t zeroWhereColon = word ^ (kOnes * static_cast<unsigned char>(':'));
-    return ~(((zeroWhereColon & kLowBits) + kLowBits) | zeroWhereColon | kLowBits);
-}
-
-std::uint64_t EightBytes(const char* bytes)
-{
-    std::uint64_t word = 0;
-    std::memcpy(&word, bytes, sizeof word);
-    return word;
-}
-
-// The bytes 7 to 14 of an entry line: colons at 8, 11 and 14 only. Built the way EightBytes loads, so the
-// comparison holds on any byte order.
-constexpr std::uint64_t kEntryColons =
-    ColonBytes(std::bit_cast<std::uint64_t>(std::array{'0', ':', '0', '0', ':', '0', '0', ':'}));
+// The bytes 7 to 14 of an entry line: colons at 8, 11 and 14 only.
+constexpr words::Word kEntryColons = words::BytesEqualTo(words::WordOf("0:00:00:"), ':');
 static_assert(sonic::kFirstColon == 8 && sonic::kSecondColon == 11 && sonic::kThirdColon == 14);
 
 // An entry line is told from a continuation line by the three colons of its start timecode alone: searched from
@@ -66,9 +47,9 @@ static_assert(sonic::kFirstColon == 8 && sonic::kSecondColon == 11 && sonic::kTh
 bool IsEntryLine(std::string_view line)
 {
     constexpr std::size_t kTested = sonic::kThirdColon + 1;
-    constexpr std::size_t kSecondWord = kTested - sizeof(std::uint64_t);
-    return line.size() >= kTested && ColonBytes(EightBytes(line.data())) == 0
-           && ColonBytes(EightBytes(line.data() + kSecondWord)) == kEntryColons;
+    constexpr std::size_t kSecondWord = kTested - sizeof(words::Word);
+    return line.size() >= kTested && words::BytesEqualTo(words::Load(line.data()), ':') == 0
+           && words::BytesEqualTo(words::Load(line.data() + kSecondWord), ':') == kEntryColons;
 }
 
 // The start timecode and end timecode of an entry line with their separators, which begin its STL line. Copied

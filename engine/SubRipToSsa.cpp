@@ -2,7 +2,12 @@
 #include "Converters.h"
 #include "SubRipTiming.h"
 
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstring>
 #include <string>
+#include <tuple>
 
 namespace varnuth {
 namespace {
@@ -46,19 +51,75 @@ constexpr std::string_view kUnreadableTimingDropped = "'-->' but no times that c
 constexpr std::string_view kUnreadableTimingKept = "'-->' but no times that can be read; kept as text";
 constexpr std::string_view kEntryWithoutText = "an entry without text; nothing written";
 
-bool IsEntryNumber(std::string_view line)
+bool IsDigit(char c)
 {
-    return !line.empty() && line.find_first_not_of("0123456789") == std::string_view::npos;
+    return c >= '0' && c <= '9';
 }
 
-// Built into the caller's string, so that a run of any length allocates it once.
-void SetDialoguePrefix(std::string& prefix, const SubRipTiming& timing)
+// A plain loop: numbers are short, and text lines fail at the first character.
+bool IsEntryNumber(std::string_view line)
 {
-    prefix.assign(kDialogueStart)
-        .append(timing.start.data(), timing.start.size())
-        .append(1, ',')
-        .append(timing.end.data(), timing.end.size())
-        .append(kDialogueFields);
+    for (const char c : line) {
+        if (!IsDigit(c)) {
+            return false;
+        }
+    }
+    return !line.empty();
+}
+
+// A '-' is rare in text, so the search is mostly one memchr.
+bool HasArrow(std::string_view line)
+{
+    for (std::size_t at = line.find('-'); at != std::string_view::npos; at = line.find('-', at + 1)) {
+        if (line.substr(at).starts_with(kArrow)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The start of every dialogue line, in which only the times change from one entry to the next. Its fixed size lets
+// the compiler copy it with a few moves.
+class DialoguePrefix {
+public:
+    DialoguePrefix()
+    {
+        std::copy(kDialogueStart.begin(), kDialogueStart.end(), bytes_.begin());
+        bytes_[kEndAt - 1] = ',';
+        std::copy(kDialogueFields.begin(), kDialogueFields.end(), bytes_.begin() + kFieldsAt);
+    }
+
+    void SetTimes(const SubRipTiming& timing) noexcept
+    {
+        std::copy(timing.start.begin(), timing.start.end(), bytes_.begin() + kStartAt);
+        std::copy(timing.end.begin(), timing.end.end(), bytes_.begin() + kEndAt);
+    }
+
+    [[nodiscard]] std::string_view View() const noexcept { return {bytes_.data(), bytes_.size()}; }
+
+    char* PutInto(char* out) const noexcept
+    {
+        std::memcpy(out, bytes_.data(), bytes_.size());
+        return out + bytes_.size();
+    }
+
+private:
+    static constexpr std::ptrdiff_t kTimeWidth = std::tuple_size_v<SsaTime>;
+    static constexpr std::ptrdiff_t kStartAt = kDialogueStart.size();
+    static constexpr std::ptrdiff_t kEndAt = kStartAt + kTimeWidth + 1;
+    static constexpr std::ptrdiff_t kFieldsAt = kEndAt + kTimeWidth;
+
+    std::array<char, kFieldsAt + kDialogueFields.size()> bytes_{};
+};
+
+// Composed straight into the target's buffer unless the line is longer than the buffer.
+void WriteDialogue(LineWriter& target, const DialoguePrefix& prefix, std::string_view text)
+{
+    if (char* out = target.Reserve(prefix.View().size() + text.size())) {
+        target.CommitLine(Put(prefix.PutInto(out), text));
+        return;
+    }
+    target.WriteLine({prefix.View(), text});
 }
 
 void CopyStyleChoices(const ConversionRequest& request, StyleSettings& style)
@@ -113,79 +174,92 @@ void ConvertSubRipToSsa(LineReader& source, LineWriter& target, const Conversion
     WriteScriptStart(target, StyleLine(style, request), request.ssaSections);
 
     bool inEntry = false;
-    bool firstLine = true;
-    bool entryWritten = false;
-    // Whether dialogueLine holds text not yet written: each composed line is written once and never lost.
-    bool dialogueUnwritten = false;
-    std::string dialoguePrefix;
+    // The dialogue line not yet written: its one text line, held by the source, until a second line makes it a text
+    // of its own. Each is written once and never lost.
+    enum class Pending { None, Held, Joined } pending = Pending::None;
+    DialoguePrefix prefix;
     std::string dialogueLine;
     const auto writeDialogue = [&] {
-        if (dialogueUnwritten) {
-            target.WriteLine(dialogueLine);
-            dialogueUnwritten = false;
-            counter.Increment();
+        if (pending == Pending::None) {
+            return;
         }
+        if (pending == Pending::Held) {
+            WriteDialogue(target, prefix, source.Held());
+        } else {
+            target.WriteLine(dialogueLine);
+        }
+        pending = Pending::None;
+        counter.Increment();
+    };
+    const auto addText = [&](std::string_view text) {
+        if (pending == Pending::None) {
+            source.Hold(text);
+            pending = Pending::Held;
+            return;
+        }
+        if (pending == Pending::Held) {
+            source.MoveHeldInto(dialogueLine, prefix.View());
+            pending = Pending::Joined;
+        }
+        dialogueLine.append(kLineBreak).append(text);
     };
 
     // What the next line decides: a number line is an entry number only if a timing line follows it, and an entry
     // whose timing line no text follows writes nothing.
     long numberLine = 0;
     long timingLine = 0;
+    const auto reportNumberWithoutTiming = [&] {
+        if (numberLine != 0) {
+            unconverted.Add(numberLine, kNumberWithoutTiming);
+            numberLine = 0;
+        }
+    };
     const auto reportEntryWithoutText = [&] {
-        if (inEntry && firstLine) {
+        if (inEntry && pending == Pending::None) {
             unconverted.Add(timingLine, kEntryWithoutText);
         }
     };
 
     std::string_view line;
     while (source.Next(line)) {
-        const std::optional<SubRipTiming> timing = ParseTimingLine(line);
-        if (numberLine != 0 && !timing) {
-            unconverted.Add(numberLine, kNumberWithoutTiming);
-        }
-        numberLine = 0;
-        if (timing) {
+        if (line.empty()) {
+            reportNumberWithoutTiming();
+            if (inEntry) {
+                reportEntryWithoutText();
+                writeDialogue();
+                inEntry = false;
+            }
+        } else if (IsEntryNumber(line)) {
+            reportNumberWithoutTiming();
+            if (inEntry) {
+                addText(line);
+            } else {
+                numberLine = source.LineNumber();
+            }
+        } else if (const std::optional<SubRipTiming> timing = ParseTimingLine(line)) {
+            numberLine = 0;
             reportEntryWithoutText();
-            SetDialoguePrefix(dialoguePrefix, *timing);
+            writeDialogue();
+            prefix.SetTimes(*timing);
             timingLine = source.LineNumber();
             inEntry = true;
-            firstLine = true;
-            entryWritten = false;
-        } else if (!line.empty()) {
-            const bool arrow = line.find(kArrow) != std::string_view::npos;
-            if (!inEntry) {
+        } else {
+            reportNumberWithoutTiming();
+            const bool arrow = HasArrow(line);
+            if (inEntry) {
                 if (arrow) {
-                    unconverted.Add(source.LineNumber(), kUnreadableTimingDropped);
-                } else if (IsEntryNumber(line)) {
-                    numberLine = source.LineNumber();
-                } else {
-                    const bool blanks = line.find_first_not_of(" \t") == std::string_view::npos;
-                    unconverted.Add(source.LineNumber(), blanks ? kBlanksOutsideEntry : kTextOutsideEntry);
+                    unconverted.Add(source.LineNumber(), kUnreadableTimingKept);
                 }
-                continue;
-            }
-            if (arrow) {
-                unconverted.Add(source.LineNumber(), kUnreadableTimingKept);
-            }
-            if (firstLine) {
-                writeDialogue();
-                source.Hold(line);
-                source.MoveHeldInto(dialogueLine, dialoguePrefix);
-                firstLine = false;
+                addText(line);
+            } else if (arrow) {
+                unconverted.Add(source.LineNumber(), kUnreadableTimingDropped);
             } else {
-                dialogueLine.append(kLineBreak).append(line);
+                const bool blanks = line.find_first_not_of(" \t") == std::string_view::npos;
+                unconverted.Add(source.LineNumber(), blanks ? kBlanksOutsideEntry : kTextOutsideEntry);
             }
-            dialogueUnwritten = true;
-        } else if (!entryWritten) {
-            reportEntryWithoutText();
-            inEntry = false;
-            writeDialogue();
-            entryWritten = true;
         }
     }
-    if (numberLine != 0) {
-        unconverted.Add(numberLine, kNumberWithoutTiming);
-    }
+    reportNumberWithoutTiming();
     reportEntryWithoutText();
     writeDialogue();
     source.Close();

@@ -191,6 +191,13 @@ TEST_F(ScriptsTest, BodiesAndReports)
          {"0a:00:20:13\t,\t00:00:24;01\t,\tx"},
          0,
          {"1" + both}},
+        {OutputFormat::STL,
+         "a colon or a high-bit byte where a timecode digit belongs",
+         CrLf({"0005  00:00:20:13  00:0::24:01  a", "0006  00:00:20:13  00:00:2\xB0:01  b"}),
+         {"00:00:20:13\t,\t00:0::24:01\t,\ta", "00:00:20:13\t,\t00:00:2\xB0:01\t,\tb"},
+         0,
+         {"1: the end is not a timecode HH:MM:SS:FF; copied as it stands",
+          "2: the end is not a timecode HH:MM:SS:FF; copied as it stands"}},
     };
     for (const BodyCase& c : cases) {
         ASSERT_TRUE(Convert(c.format, "").succeeded());

@@ -34,6 +34,11 @@ TEST(SubRipTimingTest, ReadsTheShapesRealFilesWriteAndNothingElse)
         {"00:00:04,000 --> 00:00:08,000  X1:100 X2:600 Y1:1 Y2:4", "0:00:04.00,0:00:08.00"},
         {"00:31:37,894 --> 00:31:39,928 hack the gibson", "0:31:37.89,0:31:39.92"},
         {"00:00:01,000 --> 00:00:04,00a", "0:00:01.00,0:00:04.00"},
+        // Usual length, but a byte next to the digits, or a digit with its high bit set (octal 260), where a digit
+        // belongs.
+        {"00:00:01,000 --> 00:00:0:,000", "0:00:01.00,0:00:00.00"},
+        {"00:00:01,000 --> 00:00:04,/00", "not a timing line"},
+        {"00:00:01,000 --> 00:00:04,\26000", "not a timing line"},
         // Not timing lines.
         {"ab:cd:ef,ghi --> jk:lm:no,pqr", "not a timing line"},
         {"00:00:01,000 -> 00:00:04,000", "not a timing line"},
