@@ -26,7 +26,7 @@ TEST(CommonDialog, SaveAsksBeforeOverwritingOnlyWithFlagTwo)
 {
     auto scripted = std::make_unique<ScriptedDialogs>();
     ScriptedDialogs& dialogs = *scripted;
-    CommonDialog dialog(std::move(scripted));
+    CommonDialog dialog(std::move(scripted), nullptr);
     for (const std::int32_t flags : {0, 1, 2}) {
         dialogs.Script(kCancel);
         dialog.Flags = flags;

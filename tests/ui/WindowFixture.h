@@ -19,6 +19,7 @@ inline constexpr std::monostate kCancel{};
 class ScriptedDialogs final : public DialogHost {
 public:
     struct Question {
+        QWidget* parent = nullptr;
         QStringList nameFilters;
         QString startName;
         bool confirmOverwrite = false;
@@ -33,16 +34,23 @@ public:
         (answers.emplace_back(std::in_place_type<Answers>, std::move(next)), ...);
     }
 
-    std::optional<QString> AskOpenFileName(const QStringList& filters, const QString& start) override
+    std::optional<QString> AskOpenFileName(QWidget* parent, const QStringList& filters, const QString& start) override
     {
-        return Next<QString>({filters, start, false, {}, {}});
+        return Next<QString>({parent, filters, start, false, {}, {}});
     }
-    std::optional<QString> AskSaveFileName(const QStringList& filters, const QString& start, bool confirm) override
+    std::optional<QString> AskSaveFileName(QWidget* parent, const QStringList& filters, const QString& start,
+                                           bool confirm) override
     {
-        return Next<QString>({filters, start, confirm, {}, {}});
+        return Next<QString>({parent, filters, start, confirm, {}, {}});
     }
-    std::optional<QFont> AskFont(const QFont& start) override { return Next<QFont>({{}, {}, false, start, {}}); }
-    std::optional<QColor> AskColor(const QColor& start) override { return Next<QColor>({{}, {}, false, {}, start}); }
+    std::optional<QFont> AskFont(QWidget* parent, const QFont& start) override
+    {
+        return Next<QFont>({parent, {}, {}, false, start, {}});
+    }
+    std::optional<QColor> AskColour(QWidget* parent, const QColor& start) override
+    {
+        return Next<QColor>({parent, {}, {}, false, {}, start});
+    }
 
     std::vector<Question> asked;
 
