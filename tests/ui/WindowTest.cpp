@@ -1,59 +1,139 @@
 #include "ColourSwatch.h"
 #include "CompactStyle.h"
-#include "WindowFixture.h"
+#include "DialogHost.h"
+#include "frmConvert.h"
 
 #include <QAccessible>
 #include <QApplication>
-#include <QButtonGroup>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
 #include <QMimeData>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyleOptionButton>
+#include <QTemporaryDir>
+#include <QTest>
 
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <deque>
+#include <future>
+#include <locale>
 #include <map>
 
 namespace {
 
-using WindowTest = WindowFixture;
+/// Answers each dialog from a script instead of a person, and keeps where each dialog started.
+class ScriptedDialogs final : public DialogHost {
+public:
+    std::optional<QString> AskOpenFileName(QWidget* parent, const QStringList& filters, const QString& start) override
+    {
+        nameFilters = filters;
+        return Next<QString>(parent, start);
+    }
+    std::optional<QString> AskSaveFileName(QWidget* parent, const QStringList&, const QString& start,
+                                           bool confirm) override
+    {
+        confirmOverwrite = confirm;
+        return Next<QString>(parent, start);
+    }
+    std::optional<QFont> AskFont(QWidget* parent, const QFont& start) override { return Next<QFont>(parent, start); }
+    std::optional<QColor> AskColour(QWidget* parent, const QColor& from) override { return Next<QColor>(parent, from); }
 
-TEST_F(WindowTest, ShowsTheDefaultsOnceLoaded)
-{
-    EXPECT_EQ(window->windowTitle(), "Varnuth");
-    EXPECT_EQ(window->minimumSize(), QSize(465, 285));
-    EXPECT_EQ(window->maximumSize(), QSize(465, 285));
-    for (const auto& [box, text] : {std::pair{"txtSource", ""},
-                                    {"txtTarget", ""},
-                                    {"txtFont", "VNI-Helve"},
-                                    {"txtSize", "18"},
-                                    {"txtLeft", "10"},
-                                    {"txtRight", "10"},
-                                    {"txtBottom", "14"}}) {
-        EXPECT_EQ(Text(box), text) << box;
-    }
-    for (const char* button : {"Check1", "Check2", "Option1", "Option2", "Option3", "Option4_0", "Option4_2"}) {
-        const bool selected = button == std::string("Option2") || button == std::string("Option4_0");
-        EXPECT_EQ(Checked(button), selected) << button;
-    }
-    for (const char* name : {"shPrimary", "shSecondary", "shTertiary", "Frame1", "Frame2", "Frame3"}) {
-        EXPECT_TRUE(Find(name)->isEnabled()) << name;
-        if (auto* swatch = qobject_cast<ColourSwatch*>(Find(name))) {
-            EXPECT_EQ(swatch->fillColour(), QColor(Qt::white)) << name;
+    std::deque<QVariant> answers; // the next dialogs' answers in order; an empty one cancels
+    std::vector<QVariant> starts;
+    QStringList nameFilters;       // of the last open dialog
+    bool confirmOverwrite = false; // of the last save dialog
+    QWidget* window = nullptr;
+
+private:
+    // An unscripted dialog fails the test and cancels, instead of waiting for a person.
+    template <typename Value>
+    std::optional<Value> Next(QWidget* parent, const QVariant& start)
+    {
+        EXPECT_EQ(parent, window) << "a dialog not shown over the window that asked";
+        starts.push_back(start);
+        if (answers.empty()) {
+            ADD_FAILURE() << "a dialog was shown that the test did not script";
+            return std::nullopt;
         }
+        const QVariant answer = answers.front();
+        answers.pop_front();
+        return answer.isValid() ? std::optional(answer.value<Value>()) : std::nullopt;
     }
-    const varnuth::StyleSettings& style = window->styleSettings();
-    EXPECT_EQ((std::vector{style.str_fontname.TextForm(), style.str_fontsize, style.bold.TextForm(), style.italic,
-                           style.primarycolor.TextForm(), style.secondarycolor.TextForm(),
-                           style.tertiarycolor.TextForm(), style.txtAlignment}),
-              (std::vector<std::string>{"VNI-Helve", "18", "0", "0", "16777215", "16777215", "16777215", "2"}));
-    const auto* format = window->findChild<QButtonGroup*>(QStringLiteral("Option4"));
-    ASSERT_NE(format, nullptr);
-    EXPECT_EQ(format->buttons(), (QList{format->button(0), format->button(2), format->button(3)}));
-    for (const QPushButton* button : window->findChildren<QPushButton*>()) {
-        EXPECT_FALSE(button->isDefault() || button->autoDefault() || button->text().contains(QLatin1Char('&')));
+};
+
+/// A shown window whose dialogs answer from a script and whose messages are kept, and a temporary folder.
+class WindowTest : public testing::Test {
+protected:
+    WindowTest()
+    {
+        auto scripted = std::make_unique<ScriptedDialogs>();
+        dialogs = scripted.get();
+        window = std::make_unique<frmConvert>(
+            std::move(scripted), [this](const std::string& text) { messages.push_back(text); },
+            [this](std::uint64_t bytesRead) { onRunProgress(bytesRead); });
+        dialogs->window = window.get();
+        window->show();
     }
+
+    template <typename Control = QWidget>
+    Control* Find(const char* name)
+    {
+        auto* control = window->findChild<Control*>(QLatin1String(name));
+        EXPECT_NE(control, nullptr) << name;
+        return control;
+    }
+    QString Text(const char* box) { return Find<QLineEdit>(box)->text(); }
+    bool Checked(const char* button) { return Find<QAbstractButton>(button)->isChecked(); }
+    void Click(const char* button) { QTest::mouseClick(Find<QAbstractButton>(button), Qt::LeftButton); }
+    QColor Painted(const char* swatch)
+    {
+        return Find(swatch)->grab().toImage().pixelColor(Find(swatch)->rect().center());
+    }
+
+    QString Path(const char* name) const { return QDir(folder.path()).filePath(QLatin1String(name)); }
+    QByteArray Read(const char* name)
+    {
+        QFile file(Path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+    }
+    // Starts a run from \p source into \p target and, unless told not to, waits for its message.
+    void Convert(const QByteArray& source, const QString& target, bool wait = true)
+    {
+        QFile file(Path("source.txt"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(source) == source.size());
+        file.close();
+        Find<QLineEdit>("txtSource")->setText(file.fileName());
+        Find<QLineEdit>("txtTarget")->setText(target);
+        const std::size_t shownBefore = messages.size();
+        Click("cmdConvert");
+        EXPECT_TRUE(!wait || QTest::qWaitFor([&] { return messages.size() > shownBefore; }, kRunTimeoutMs));
+    }
+
+    static constexpr int kRunTimeoutMs = 10000;
+    QTemporaryDir folder;
+    // Set before the window, which may still call it while it ends a run.
+    RunProgressHook onRunProgress = [](std::uint64_t) {};
+    std::unique_ptr<frmConvert> window;
+    ScriptedDialogs* dialogs = nullptr;
+    std::vector<std::string> messages;
+};
+
+QFont Font(const QString& family, double size, bool bold = false, bool italic = false)
+{
+    QFont font(family);
+    font.setPointSizeF(size);
+    font.setBold(bold);
+    font.setItalic(italic);
+    return font;
 }
 
 // The room the style leaves for a caption beside an indicator or inside a bevel.
@@ -88,6 +168,7 @@ TEST_F(WindowTest, EveryCaptionFitsItsControl)
     }
 }
 
+// The two option groups never touch each other, and disabled frames keep what they hold.
 TEST_F(WindowTest, FormatClickSetsTheFramesAndKeepsTheirValues)
 {
     Click("Check1");
@@ -102,8 +183,7 @@ TEST_F(WindowTest, FormatClickSetsTheFramesAndKeepsTheirValues)
         for (const char* frame : {"Frame1", "Frame2", "Frame3"}) {
             EXPECT_EQ(Find(frame)->isEnabled(), enabled) << option << " " << frame;
         }
-        EXPECT_TRUE(Checked("Check1") && Checked("Option3") && Checked(option)) << option;
-        EXPECT_EQ(Text("txtLeft"), "7");
+        EXPECT_TRUE(Checked("Check1") && Checked("Option3") && Checked(option) && Text("txtLeft") == "7") << option;
     }
     Click("Option1");
     EXPECT_TRUE(Checked("Option4_0"));
@@ -119,10 +199,12 @@ std::vector<std::string> TabStops(std::size_t count)
     return names;
 }
 
-// A group of option buttons is one stop, entered at its selected button.
-TEST_F(WindowTest, TabFollowsTheFocusOrderAndSkipsDisabledFrames)
+// A group of option buttons is one stop, entered at its selected button. Enter, on either key, presses the focused
+// button as Space does.
+TEST_F(WindowTest, KeyboardFollowsTheFocusOrderSkipsDisabledFramesAndEnterPresses)
 {
-    Activate();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     ASSERT_EQ(QApplication::focusWidget(), Find("txtSource"));
     const std::vector<std::string> ssa = {"txtSource",    "cmdBrowse",   "txtTarget", "cmdBrowse2", "cmdConvert",
                                           "cmdClose",     "cmdFont",     "Check1",    "Check2",     "cmdPrimary",
@@ -134,46 +216,31 @@ TEST_F(WindowTest, TabFollowsTheFocusOrderAndSkipsDisabledFrames)
     const std::vector<std::string> stl = {"txtSource",  "cmdBrowse", "txtTarget", "cmdBrowse2",
                                           "cmdConvert", "cmdClose",  "Option4_3", "txtSource"};
     EXPECT_EQ(TabStops(stl.size()), stl);
+    dialogs->answers = {QStringLiteral("/data/in.srt")};
+    QTest::keyClick(Find("cmdBrowse"), Qt::Key_Return);
+    EXPECT_EQ(Text("txtSource"), "/data/in.srt");
+    QTest::keyClick(Find("cmdClose"), Qt::Key_Enter);
+    EXPECT_FALSE(window->isVisible());
 }
 
-// What a screen reader announces for every control that can take the focus.
+// What a screen reader announces for every control that can take the focus: a text box its label, a button
+// something more than "...".
 TEST_F(WindowTest, EveryFocusableControlHasAnAccessibleName)
 {
-    const std::map<std::string, QString> names = {
-        {"txtSource", "Source Filename:"},
-        {"cmdBrowse", "Choose source file"},
-        {"txtTarget", "Target Filename:"},
-        {"cmdBrowse2", "Choose target file"},
-        {"txtFont", "Font:"},
-        {"txtSize", "Size:"},
-        {"cmdFont", "Choose font"},
-        {"Check1", "Bold"},
-        {"Check2", "Italic"},
-        {"shPrimary", "red 255, green 255, blue 255"},
-        {"cmdPrimary", "Choose primary colour"},
-        {"cmdSecondary", "Choose secondary colour"},
-        {"cmdTertiary", "Choose tertiary colour"},
-        {"txtLeft", "Left:"},
-        {"txtRight", "Right:"},
-        {"txtBottom", "Bottom:"},
-        {"Option1", "Align left"},
-        {"Option2", "Align centre"},
-        {"Option3", "Align right"},
-        {"Option4_0", "SSA"},
-        {"Option4_2", "SON Maestro"},
-        {"Option4_3", "STL Maestro"},
-        {"cmdConvert", "Convert"},
-        {"cmdClose", "Close"},
-    };
-    const auto nameOf = [](QWidget* control) {
-        return QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
-    };
-    for (const auto& [control, name] : names) {
-        EXPECT_EQ(nameOf(Find(control.c_str())), name) << control;
-    }
+    const std::map<std::string, QString> labelled = {{"txtSource", "Source Filename:"},
+                                                     {"txtTarget", "Target Filename:"},
+                                                     {"txtFont", "Font:"},
+                                                     {"txtSize", "Size:"},
+                                                     {"txtLeft", "Left:"},
+                                                     {"txtRight", "Right:"},
+                                                     {"txtBottom", "Bottom:"}};
     for (QWidget* control : window->findChildren<QWidget*>()) {
-        if (control->focusPolicy() != Qt::NoFocus && control->isVisible()) {
-            EXPECT_TRUE(names.contains(control->objectName().toStdString())) << control->objectName().toStdString();
+        const QString name = QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
+        const std::string objectName = control->objectName().toStdString();
+        if (labelled.contains(objectName)) {
+            EXPECT_EQ(name, labelled.at(objectName)) << objectName;
+        } else if (control->focusPolicy() != Qt::NoFocus && control->isVisible()) {
+            EXPECT_TRUE(name.size() > 1 && name != "...") << objectName;
         }
     }
 }
@@ -182,7 +249,7 @@ TEST(CompactStyle, GivesWayToAStyleTheUserNames)
 {
     const struct {
         std::vector<const char*> arguments;
-        const char* override;
+        const char* styleOverride;
         bool asked;
     } cases[] = {
         {{"varnuth"}, "", false},
@@ -196,9 +263,9 @@ TEST(CompactStyle, GivesWayToAStyleTheUserNames)
     };
     const QByteArray previous = qgetenv("QT_STYLE_OVERRIDE");
     for (const auto& c : cases) {
-        qputenv("QT_STYLE_OVERRIDE", c.override);
+        qputenv("QT_STYLE_OVERRIDE", c.styleOverride);
         EXPECT_EQ(StyleAskedFor(static_cast<int>(c.arguments.size()), c.arguments.data()), c.asked)
-            << c.arguments.back() << " " << c.override;
+            << c.arguments.back() << " " << c.styleOverride;
     }
     qputenv("QT_STYLE_OVERRIDE", previous);
 }
@@ -218,10 +285,140 @@ TEST_F(WindowTest, DroppedFileGivesItsFullName)
     }
 }
 
-TEST_F(WindowTest, CloseEndsTheWindow)
+// A decimal comma would split the SSA style line into one field too many.
+struct CommaDecimal : std::numpunct<char> {
+    char do_decimal_point() const override { return ','; }
+};
+
+// Everything a dialog action may show.
+QStringList Shown(const QWidget* window)
 {
-    Click("cmdClose");
-    EXPECT_FALSE(window->isVisible());
+    QStringList shown;
+    for (const QLineEdit* box : window->findChildren<QLineEdit*>()) {
+        shown << box->text();
+    }
+    for (const QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+        shown << QString::number(static_cast<int>(button->isChecked()));
+    }
+    for (const ColourSwatch* swatch : window->findChildren<ColourSwatch*>()) {
+        shown << swatch->fillColour().name();
+    }
+    return shown;
+}
+
+// Each cancel follows a confirmation in another dialog, whose value the shared dialog still holds. A font only ever
+// ticks Bold and Italic, and its size is written with a point whatever the locale.
+TEST_F(WindowTest, DialogsFillTheirBoxesAndACancelChangesNothing)
+{
+    const std::locale previous = std::locale::global(std::locale(std::locale::classic(), new CommaDecimal));
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    dialogs->answers = {QStringLiteral("/data/in.srt"),
+                        {},
+                        QStringLiteral("/data/out.son"),
+                        {},
+                        Font("DejaVu Serif", 24, true),
+                        {},
+                        Font("DejaVu Sans", 10.5, false, true),
+                        QColor(255, 0, 0),
+                        {},
+                        {}};
+    for (const char* button : {"cmdBrowse", "cmdBrowse2", "cmdBrowse2", "cmdBrowse", "cmdFont", "cmdFont", "cmdFont",
+                               "cmdPrimary", "cmdSecondary", "cmdTertiary"}) {
+        const bool cancel = !dialogs->answers.front().isValid();
+        const QStringList before = Shown(window.get());
+        Click(button);
+        EXPECT_TRUE(!cancel || Shown(window.get()) == before) << button;
+    }
+    QLocale::setDefault(QLocale::c());
+    std::locale::global(previous);
+    EXPECT_EQ((QStringList{Text("txtSource"), Text("txtTarget"), Text("txtFont"), Text("txtSize")}),
+              (QStringList{"/data/in.srt", "/data/out.son", "DejaVu Sans", "10.5"}));
+    EXPECT_TRUE(Checked("Check1") && Checked("Check2"));
+    EXPECT_EQ((std::vector{Painted("shPrimary"), Painted("shSecondary")}), (std::vector<QColor>{Qt::red, Qt::white}));
+    // "All files" must also list names without a dot, which Qt's "*.*" would hide.
+    EXPECT_EQ(dialogs->nameFilters,
+              (QStringList{"Subrip file (*.srt) (*.srt)", "Text file (*.txt) (*.txt)", "All files (*)"}));
+    EXPECT_TRUE(dialogs->confirmOverwrite);
+    // Each dialog starts from what the last confirmed one left, but a font always from the same face.
+    EXPECT_EQ(dialogs->starts[1].toString(), "/data/in.srt");
+    EXPECT_EQ(dialogs->starts[6].value<QFont>().family(), "VNI-Helve");
+    EXPECT_EQ(dialogs->starts[6].value<QFont>().pointSizeF(), 24.0);
+    EXPECT_EQ(dialogs->starts[8].value<QColor>(), QColor(Qt::red));
+}
+
+constexpr char kSubRip[] = "1\r\n00:00:01,000 --> 00:00:03,500\r\nHello\r\nWorld\r\n\r\n"
+                           "2\r\n00:00:04,000 --> 00:00:05,000\r\nBye\r\n";
+constexpr char kSonic[] = "0001  00:00:01:00  00:00:03:00  Hello\r\n\r\n0002  00:00:04:00  00:00:05:10  Bye\r\n";
+
+TEST_F(WindowTest, ConvertsInTheChosenFormatAndShowsTheCount)
+{
+    const struct {
+        const char* option;
+        const char* source;
+        const char* part;
+        const char* message;
+    } cases[] = {{"Option4_0", kSubRip, "\r\nDialogue: Marked=0,0:00:04.00,0:00:05.00,", "2 rows finished!!!"},
+                 {"Option4_2", kSonic, "st_format\t2\r\n", "2 rows finished!!!"},
+                 {"Option4_3", kSonic, "00:00:04:00\t,\t00:00:05:10\t,\tBye\r\n", "0 rows finished!!!"}};
+    for (const auto& c : cases) {
+        messages.clear();
+        Click(c.option);
+        Convert(c.source, Path("target.out"));
+        EXPECT_TRUE(Read("target.out").contains(c.part)) << c.option;
+        EXPECT_EQ(messages, std::vector<std::string>{c.message}) << c.option;
+    }
+    Convert(kSubRip, {});
+    EXPECT_EQ(messages.back(), "0 rows finished!!!");
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), (QStringList{"source.txt", "target.out"}));
+}
+
+// The run takes the font and colours from the dialogs, the rest from the controls, and the window keeps the
+// choices the run made.
+TEST_F(WindowTest, ConvertTakesTheStyleChoicesAndKeepsThem)
+{
+    dialogs->answers = {Font("DejaVu Sans", 12, true), QColor(255, 0, 0), QColor(0, 255, 0), QColor(0, 0, 255)};
+    for (const char* button : {"cmdFont", "cmdPrimary", "cmdSecondary", "cmdTertiary", "Check2", "Option1"}) {
+        Click(button);
+    }
+    Find<QLineEdit>("txtLeft")->setText(QStringLiteral(" 5"));
+    Find<QLineEdit>("txtBottom")->clear();
+    Convert(kSubRip, Path("target.out"));
+    EXPECT_TRUE(
+        Read("target.out").contains("\r\nStyle: Default,DejaVu Sans,12,255,65280,16711680,0,-1,-1,2,0,1, 5,10,\r\n"));
+    const varnuth::StyleSettings& style = window->styleSettings();
+    EXPECT_EQ((std::vector{style.bold.TextForm(), style.italic, style.txtAlignment}),
+              (std::vector<std::string>{"-1", "-1", "1"}));
+}
+
+// A slow source: the run stops at its first buffer until the test lets it go on (or gives up waiting). The
+// progress dialog shows only while the window goes on handling events.
+TEST_F(WindowTest, WindowStaysResponsiveDuringARunAndCancelEndsIt)
+{
+    QByteArray source;
+    for (int entry = 1; entry <= 4000; ++entry) {
+        source += QByteArray::number(entry) + "\r\n00:00:01,000 --> 00:00:02,000\r\nLine\r\n\r\n";
+    }
+    std::promise<void> goOn;
+    onRunProgress = [released = goOn.get_future().share()](std::uint64_t) {
+        released.wait_for(std::chrono::milliseconds(kRunTimeoutMs));
+    };
+    QFile target(Path("target.out"));
+    ASSERT_TRUE(target.open(QIODevice::WriteOnly) && target.write("keep me") == 7);
+    target.close();
+    Convert(source, target.fileName(), false);
+    EXPECT_FALSE(Find("cmdConvert")->isEnabled());
+    EXPECT_EQ(window->cursor().shape(), Qt::BusyCursor);
+    auto* progress = window->findChild<QProgressDialog*>();
+    ASSERT_NE(progress, nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return progress->isVisible(); }, kRunTimeoutMs));
+    QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+    goOn.set_value();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !messages.empty(); }, kRunTimeoutMs));
+    EXPECT_EQ(messages, std::vector<std::string>{"Cancelled; the target file was not changed"});
+    EXPECT_EQ(Read("target.out"), "keep me");
+    EXPECT_TRUE(Find("cmdConvert")->isEnabled());
+    EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(window->findChild<QProgressDialog*>(), nullptr);
 }
 
 } // namespace
