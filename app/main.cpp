@@ -14,7 +14,8 @@ int main(int argc, char* argv[])
     if (!styleAskedFor) {
         UseCompactStyle();
     }
-    frmConvert window(std::make_unique<QtDialogHost>(), ShowMessageBox);
+    frmConvert window(std::make_unique<QtDialogHost>(),
+                      [&window](const std::string& text) { ShowMessageBox(&window, text); });
     window.show();
     return QApplication::exec();
 }

@@ -2,7 +2,7 @@
 
 #include <QGuiApplication>
 
-CommonDialog::CommonDialog(std::unique_ptr<DialogHost> host) : host_(std::move(host))
+CommonDialog::CommonDialog(std::unique_ptr<DialogHost> host, QWidget* owner) : host_(std::move(host)), owner_(owner)
 {
     const QFont platformFont = QGuiApplication::font();
     FontName = platformFont.family();
@@ -11,7 +11,7 @@ CommonDialog::CommonDialog(std::unique_ptr<DialogHost> host) : host_(std::move(h
 
 bool CommonDialog::ShowOpen()
 {
-    const std::optional<QString> chosen = host_->AskOpenFileName(NameFilters(Filter), FileName);
+    const std::optional<QString> chosen = host_->AskOpenFileName(owner_, NameFilters(Filter), FileName);
     if (chosen) {
         FileName = *chosen;
     }
@@ -21,7 +21,7 @@ bool CommonDialog::ShowOpen()
 bool CommonDialog::ShowSave()
 {
     const std::optional<QString> chosen =
-        host_->AskSaveFileName(NameFilters(Filter), FileName, (Flags & kOverwritePrompt) != 0);
+        host_->AskSaveFileName(owner_, NameFilters(Filter), FileName, (Flags & kOverwritePrompt) != 0);
     if (chosen) {
         FileName = *chosen;
     }
@@ -35,7 +35,7 @@ bool CommonDialog::ShowFont()
     start.setPointSizeF(FontSize);
     start.setBold(FontBold);
     start.setItalic(FontItalic);
-    const std::optional<QFont> chosen = host_->AskFont(start);
+    const std::optional<QFont> chosen = host_->AskFont(owner_, start);
     if (chosen) {
         FontName = chosen->family();
         FontSize = static_cast<float>(chosen->pointSizeF());
@@ -47,7 +47,7 @@ bool CommonDialog::ShowFont()
 
 bool CommonDialog::ShowColor()
 {
-    const std::optional<QColor> chosen = host_->AskColor(UnpackColour(Color));
+    const std::optional<QColor> chosen = host_->AskColour(owner_, UnpackColour(Color));
     if (chosen) {
         Color = PackColour(*chosen);
     }

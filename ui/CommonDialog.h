@@ -5,13 +5,15 @@
 #include <cstdint>
 #include <memory>
 
-/// One dialog component for the window's life: what one dialog leaves in it is where the next one starts.
+/// One dialog component for the window's life: what one dialog leaves in it is where the next one starts. Its
+/// members keep the published names of the platform component it stands in for.
 class CommonDialog {
 public:
     static constexpr std::int32_t kOverwritePrompt = 2;
     static constexpr std::int32_t kScreenFonts = 1;
 
-    explicit CommonDialog(std::unique_ptr<DialogHost> host);
+    /// Every dialog is shown over \p owner, the window the component belongs to.
+    CommonDialog(std::unique_ptr<DialogHost> host, QWidget* owner);
 
     // Each Show operation returns whether the user confirmed; a cancel changes no value.
     bool ShowOpen();
@@ -30,6 +32,7 @@ public:
 
 private:
     std::unique_ptr<DialogHost> host_;
+    QWidget* owner_;
 };
 
 /// Qt's name filters for a "description|pattern|..." filter text.

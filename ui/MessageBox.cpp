@@ -1,15 +1,13 @@
 #include "MessageBox.h"
 
-#include <QApplication>
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QSpacerItem>
 
-void ShowMessageBox(const std::string& text)
+void ShowMessageBox(QWidget* parent, const std::string& text)
 {
     const QString title = QStringLiteral("Varnuth");
-    QMessageBox box(QMessageBox::NoIcon, title, QString::fromStdString(text), QMessageBox::Ok,
-                    QApplication::activeWindow());
+    QMessageBox box(QMessageBox::NoIcon, title, QString::fromStdString(text), QMessageBox::Ok, parent);
     // File names and system texts are never markup.
     box.setTextFormat(Qt::PlainText);
     // A short text makes a box so narrow that the title bar cuts the caption; leave room for it and the title

@@ -2,5 +2,7 @@
 
 #include <string>
 
-/// Shows \p text in a modal box captioned "Varnuth" with no icon and one OK button.
-void ShowMessageBox(const std::string& text);
+class QWidget;
+
+/// Shows \p text in a box captioned "Varnuth" with no icon and one OK button, modal over \p parent.
+void ShowMessageBox(QWidget* parent, const std::string& text);

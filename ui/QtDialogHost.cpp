@@ -1,6 +1,5 @@
 #include "QtDialogHost.h"
 
-#include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFontDialog>
@@ -15,31 +14,31 @@ std::optional<QString> Chosen(const QString& fileName)
 } // namespace
 
 // The descriptions already name their patterns, so Qt's copy of them is hidden.
-std::optional<QString> QtDialogHost::AskOpenFileName(const QStringList& nameFilters, const QString& startName)
+std::optional<QString> QtDialogHost::AskOpenFileName(QWidget* parent, const QStringList& nameFilters,
+                                                     const QString& startName)
 {
-    return Chosen(QFileDialog::getOpenFileName(QApplication::activeWindow(), {}, startName,
-                                               nameFilters.join(QStringLiteral(";;")), nullptr,
+    return Chosen(QFileDialog::getOpenFileName(parent, {}, startName, nameFilters.join(QStringLiteral(";;")), nullptr,
                                                QFileDialog::HideNameFilterDetails));
 }
 
-std::optional<QString> QtDialogHost::AskSaveFileName(const QStringList& nameFilters, const QString& startName,
-                                                     bool confirmOverwrite)
+std::optional<QString> QtDialogHost::AskSaveFileName(QWidget* parent, const QStringList& nameFilters,
+                                                     const QString& startName, bool confirmOverwrite)
 {
     QFileDialog::Options options = QFileDialog::HideNameFilterDetails;
     options.setFlag(QFileDialog::DontConfirmOverwrite, !confirmOverwrite);
-    return Chosen(QFileDialog::getSaveFileName(QApplication::activeWindow(), {}, startName,
-                                               nameFilters.join(QStringLiteral(";;")), nullptr, options));
+    return Chosen(
+        QFileDialog::getSaveFileName(parent, {}, startName, nameFilters.join(QStringLiteral(";;")), nullptr, options));
 }
 
-std::optional<QFont> QtDialogHost::AskFont(const QFont& start)
+std::optional<QFont> QtDialogHost::AskFont(QWidget* parent, const QFont& start)
 {
     bool confirmed = false;
-    const QFont font = QFontDialog::getFont(&confirmed, start, QApplication::activeWindow());
+    const QFont font = QFontDialog::getFont(&confirmed, start, parent);
     return confirmed ? std::optional(font) : std::nullopt;
 }
 
-std::optional<QColor> QtDialogHost::AskColor(const QColor& start)
+std::optional<QColor> QtDialogHost::AskColour(QWidget* parent, const QColor& start)
 {
-    const QColor colour = QColorDialog::getColor(start, QApplication::activeWindow());
+    const QColor colour = QColorDialog::getColor(start, parent);
     return colour.isValid() ? std::optional(colour) : std::nullopt;
 }

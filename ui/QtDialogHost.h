@@ -2,12 +2,13 @@
 
 #include "DialogHost.h"
 
-/// Qt's own file, font and colour dialogs, shown over the active window.
+/// Qt's own file, font and colour dialogs.
 class QtDialogHost final : public DialogHost {
 public:
-    std::optional<QString> AskOpenFileName(const QStringList& nameFilters, const QString& startName) override;
-    std::optional<QString> AskSaveFileName(const QStringList& nameFilters, const QString& startName,
+    std::optional<QString> AskOpenFileName(QWidget* parent, const QStringList& nameFilters,
+                                           const QString& startName) override;
+    std::optional<QString> AskSaveFileName(QWidget* parent, const QStringList& nameFilters, const QString& startName,
                                            bool confirmOverwrite) override;
-    std::optional<QFont> AskFont(const QFont& start) override;
-    std::optional<QColor> AskColor(const QColor& start) override;
+    std::optional<QFont> AskFont(QWidget* parent, const QFont& start) override;
+    std::optional<QColor> AskColour(QWidget* parent, const QColor& start) override;
 };

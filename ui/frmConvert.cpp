@@ -26,11 +26,20 @@ constexpr int kTwipsPerPixel = 15;
 constexpr int kSsaIndex = 0;
 constexpr int kSonIndex = 2;
 constexpr int kStlIndex = 3;
+// The alignment buttons' ids: SSA's numbers for them.
+constexpr int kAlignLeft = 1;
+constexpr int kAlignCentre = 2;
+constexpr int kAlignRight = 3;
 
 const QString kSourceFilter = QStringLiteral("Subrip file (*.srt)|*.srt|Text file (*.txt)|*.txt|All files|*.*");
 const QString kTargetFilter =
     QStringLiteral("SSA script (*.ssa)|*.ssa|Fabsub Text (*.txt)|*.txt|SON DVDMaestro (*.son)|*.son|"
                    "STL DVDMaestro (*.stl)|*.stl|All files|*.*");
+
+constexpr int Pixels(int twips)
+{
+    return twips / kTwipsPerPixel;
+}
 
 /// Creates a control named \p name in \p container, placed by a rectangle in twips.
 template <typename Control>
@@ -38,8 +47,7 @@ Control* Place(QWidget* container, const char* name, const QRect& twips, const Q
 {
     auto* control = new Control(container);
     control->setObjectName(QLatin1String(name));
-    control->setGeometry(twips.x() / kTwipsPerPixel, twips.y() / kTwipsPerPixel, twips.width() / kTwipsPerPixel,
-                         twips.height() / kTwipsPerPixel);
+    control->setGeometry(Pixels(twips.x()), Pixels(twips.y()), Pixels(twips.width()), Pixels(twips.height()));
     if constexpr (std::is_same_v<Control, QGroupBox>) {
         control->setTitle(caption);
     } else if constexpr (requires { control->setText(caption); }) {
@@ -48,6 +56,14 @@ Control* Place(QWidget* container, const char* name, const QRect& twips, const Q
     return control;
 }
 
+/// Creates an option button as Place does and adds it to \p group under \p id.
+void AddOption(QButtonGroup* group, int id, QWidget* container, const char* name, const QRect& twips,
+               const QString& caption)
+{
+    group->addButton(Place<QRadioButton>(container, name, twips, caption), id);
+}
+
+// A check box's value as the run takes it.
 varnuth::CheckState CheckValue(const QCheckBox* box)
 {
     switch (box->checkState()) {
@@ -105,16 +121,16 @@ struct frmConvert::Run {
 
 frmConvert::frmConvert(std::unique_ptr<DialogHost> dialogs, varnuth::ShowMessage showMessage,
                        RunProgressHook onRunProgress, QWidget* parent)
-    : QWidget(parent), FileOpenDlg(std::move(dialogs)), showMessage_(std::move(showMessage)),
+    : QWidget(parent), dialogs_(std::move(dialogs), this), showMessage_(std::move(showMessage)),
       onRunProgress_(std::move(onRunProgress))
 {
     setWindowTitle(QStringLiteral("Varnuth"));
-    setFixedSize(465, 285);
+    setFixedSize(Pixels(6975), Pixels(4275));
     setFont(WindowFont());
     createControls();
     connectActions();
     loadDefaults();
-    txtSource->setFocus();
+    sourceNameBox_->setFocus();
 }
 
 frmConvert::~frmConvert()
@@ -127,121 +143,115 @@ frmConvert::~frmConvert()
 
 void frmConvert::createControls()
 {
-    Label1 = Place<QLabel>(this, "Label1", {120, 120, 1260, 255}, QStringLiteral("Source Filename:"));
-    txtSource = Place<FileNameBox>(this, "txtSource", {1440, 120, 4815, 315});
-    cmdBrowse = Place<QPushButton>(this, "cmdBrowse", {6360, 120, 465, 330}, QStringLiteral("..."));
-    Label2 = Place<QLabel>(this, "Label2", {120, 720, 1215, 255}, QStringLiteral("Target Filename:"));
-    txtTarget = Place<FileNameBox>(this, "txtTarget", {1440, 675, 4815, 315});
-    cmdBrowse2 = Place<QPushButton>(this, "cmdBrowse2", {6360, 690, 465, 330}, QStringLiteral("..."));
+    auto* sourceLabel = Place<QLabel>(this, "Label1", {120, 120, 1260, 255}, QStringLiteral("Source Filename:"));
+    sourceNameBox_ = Place<FileNameBox>(this, "txtSource", {1440, 120, 4815, 315});
+    browseSourceButton_ = Place<QPushButton>(this, "cmdBrowse", {6360, 120, 465, 330}, QStringLiteral("..."));
+    auto* targetLabel = Place<QLabel>(this, "Label2", {120, 720, 1215, 255}, QStringLiteral("Target Filename:"));
+    targetNameBox_ = Place<FileNameBox>(this, "txtTarget", {1440, 675, 4815, 315});
+    browseTargetButton_ = Place<QPushButton>(this, "cmdBrowse2", {6360, 690, 465, 330}, QStringLiteral("..."));
 
-    Frame1 = Place<QGroupBox>(this, "Frame1", {120, 1200, 2175, 1935}, QStringLiteral("Subtitle Font Format"));
-    Label3 = Place<QLabel>(Frame1, "Label3", {120, 405, 495, 255}, QStringLiteral("Font:"));
-    txtFont = Place<QLineEdit>(Frame1, "txtFont", {600, 360, 1455, 285});
-    Label5 = Place<QLabel>(Frame1, "Label5", {120, 840, 405, 255}, QStringLiteral("Style:"));
-    Check1 = Place<QCheckBox>(Frame1, "Check1", {600, 840, 615, 255}, QStringLiteral("Bold"));
-    Check2 = Place<QCheckBox>(Frame1, "Check2", {1440, 840, 645, 255}, QStringLiteral("Italic"));
-    Label4 = Place<QLabel>(Frame1, "Label4", {120, 1350, 495, 255}, QStringLiteral("Size:"));
-    txtSize = Place<QLineEdit>(Frame1, "txtSize", {600, 1350, 735, 285});
-    cmdFont = Place<QPushButton>(Frame1, "cmdFont", {1620, 1335, 450, 300}, QStringLiteral("..."));
+    fontFrame_ = Place<QGroupBox>(this, "Frame1", {120, 1200, 2175, 1935}, QStringLiteral("Subtitle Font Format"));
+    auto* fontNameLabel = Place<QLabel>(fontFrame_, "Label3", {120, 405, 495, 255}, QStringLiteral("Font:"));
+    fontNameBox_ = Place<QLineEdit>(fontFrame_, "txtFont", {600, 360, 1455, 285});
+    Place<QLabel>(fontFrame_, "Label5", {120, 840, 405, 255}, QStringLiteral("Style:"));
+    boldBox_ = Place<QCheckBox>(fontFrame_, "Check1", {600, 840, 615, 255}, QStringLiteral("Bold"));
+    italicBox_ = Place<QCheckBox>(fontFrame_, "Check2", {1440, 840, 645, 255}, QStringLiteral("Italic"));
+    auto* fontSizeLabel = Place<QLabel>(fontFrame_, "Label4", {120, 1350, 495, 255}, QStringLiteral("Size:"));
+    fontSizeBox_ = Place<QLineEdit>(fontFrame_, "txtSize", {600, 1350, 735, 285});
+    fontButton_ = Place<QPushButton>(fontFrame_, "cmdFont", {1620, 1335, 450, 300}, QStringLiteral("..."));
     // Only copies of the font settings, which nothing reads back: no typing, and no stop for the Tab key.
-    for (QLineEdit* copy : {txtFont, txtSize}) {
+    for (QLineEdit* copy : {fontNameBox_, fontSizeBox_}) {
         copy->setReadOnly(true);
         copy->setFocusPolicy(Qt::ClickFocus);
     }
 
-    Frame2 = Place<QGroupBox>(this, "Frame2", {2520, 1200, 2055, 1935}, QStringLiteral("Subtitle Color Format"));
-    Label6 = Place<QLabel>(Frame2, "Label6", {120, 360, 615, 255}, QStringLiteral("Primary:"));
-    shPrimary = Place<ColourSwatch>(Frame2, "shPrimary", {1080, 360, 375, 255});
-    cmdPrimary = Place<QPushButton>(Frame2, "cmdPrimary", {1560, 360, 315, 255}, QStringLiteral("..."));
-    Label7 = Place<QLabel>(Frame2, "Label7", {120, 840, 855, 255}, QStringLiteral("Secondary:"));
-    shSecondary = Place<ColourSwatch>(Frame2, "shSecondary", {1080, 840, 375, 255});
-    cmdSecondary = Place<QPushButton>(Frame2, "cmdSecondary", {1560, 840, 315, 255}, QStringLiteral("..."));
-    Label8 = Place<QLabel>(Frame2, "Label8", {120, 1320, 735, 255}, QStringLiteral("Tertiary:"));
-    shTertiary = Place<ColourSwatch>(Frame2, "shTertiary", {1080, 1320, 375, 255});
-    cmdTertiary = Place<QPushButton>(Frame2, "cmdTertiary", {1560, 1320, 315, 255}, QStringLiteral("..."));
-
-    Frame3 = Place<QGroupBox>(this, "Frame3", {4800, 1200, 2055, 1935}, QStringLiteral("Margin/Alignment"));
-    Label9 = Place<QLabel>(Frame3, "Label9", {120, 360, 495, 255}, QStringLiteral("Left:"));
-    txtLeft = Place<QLineEdit>(Frame3, "txtLeft", {840, 345, 495, 285}, QStringLiteral("10"));
-    Label10 = Place<QLabel>(Frame3, "Label10", {1455, 360, 450, 255}, QStringLiteral("pixels"));
-    Label11 = Place<QLabel>(Frame3, "Label11", {120, 840, 435, 255}, QStringLiteral("Right:"));
-    txtRight = Place<QLineEdit>(Frame3, "txtRight", {840, 795, 495, 285}, QStringLiteral("10"));
-    Label13 = Place<QLabel>(Frame3, "Label13", {1455, 840, 450, 255}, QStringLiteral("pixels"));
-    Label12 = Place<QLabel>(Frame3, "Label12", {120, 1320, 570, 255}, QStringLiteral("Bottom:"));
-    txtBottom = Place<QLineEdit>(Frame3, "txtBottom", {840, 1245, 495, 285}, QStringLiteral("14"));
-    Label14 = Place<QLabel>(Frame3, "Label14", {1455, 1275, 450, 255}, QStringLiteral("pixels"));
-    Option1 = Place<QRadioButton>(Frame3, "Option1", {150, 1635, 375, 255}, QStringLiteral("L"));
-    Option2 = Place<QRadioButton>(Frame3, "Option2", {840, 1635, 375, 255}, QStringLiteral("C"));
-    Option3 = Place<QRadioButton>(Frame3, "Option3", {1515, 1620, 375, 255}, QStringLiteral("R"));
-    alignmentGroup = new QButtonGroup(Frame3);
-    for (QRadioButton* option : {Option1, Option2, Option3}) {
-        alignmentGroup->addButton(option);
+    colourFrame_ = Place<QGroupBox>(this, "Frame2", {2520, 1200, 2055, 1935}, QStringLiteral("Subtitle Color Format"));
+    const struct {
+        const char* label;
+        const char* caption;
+        int labelWidth;
+        int top;
+        const char* swatch;
+        const char* button;
+        const char* spokenName;
+        varnuth::SettingValue varnuth::StyleSettings::*setting;
+    } colourRows[] = {
+        {"Label6", "Primary:", 615, 360, "shPrimary", "cmdPrimary", "Choose primary colour",
+         &varnuth::StyleSettings::primarycolor},
+        {"Label7", "Secondary:", 855, 840, "shSecondary", "cmdSecondary", "Choose secondary colour",
+         &varnuth::StyleSettings::secondarycolor},
+        {"Label8", "Tertiary:", 735, 1320, "shTertiary", "cmdTertiary", "Choose tertiary colour",
+         &varnuth::StyleSettings::tertiarycolor},
+    };
+    QList<QWidget*> colourButtons;
+    for (const auto& row : colourRows) {
+        auto* label =
+            Place<QLabel>(colourFrame_, row.label, {120, row.top, row.labelWidth, 255}, QLatin1String(row.caption));
+        auto* swatch = Place<ColourSwatch>(colourFrame_, row.swatch, {1080, row.top, 375, 255});
+        auto* button = Place<QPushButton>(colourFrame_, row.button, {1560, row.top, 315, 255}, QStringLiteral("..."));
+        label->setBuddy(swatch);
+        button->setAccessibleName(QLatin1String(row.spokenName));
+        connect(button, &QPushButton::clicked, this,
+                [this, setting = row.setting, swatch] { chooseColour(style_.*setting, swatch); });
+        colourButtons << button;
     }
 
-    Option4 = new QButtonGroup(this);
-    Option4->setObjectName(QStringLiteral("Option4"));
-    Option4->addButton(Place<QRadioButton>(this, "Option4_0", {120, 3360, 735, 375}, QStringLiteral("SSA")), kSsaIndex);
-    Option4->addButton(Place<QRadioButton>(this, "Option4_2", {960, 3360, 1335, 375}, QStringLiteral("SON Maestro")),
-                       kSonIndex);
-    Option4->addButton(Place<QRadioButton>(this, "Option4_3", {2400, 3360, 1335, 375}, QStringLiteral("STL Maestro")),
-                       kStlIndex);
-    Option4->button(kSsaIndex)->setChecked(true);
+    marginFrame_ = Place<QGroupBox>(this, "Frame3", {4800, 1200, 2055, 1935}, QStringLiteral("Margin/Alignment"));
+    auto* leftLabel = Place<QLabel>(marginFrame_, "Label9", {120, 360, 495, 255}, QStringLiteral("Left:"));
+    leftMarginBox_ = Place<QLineEdit>(marginFrame_, "txtLeft", {840, 345, 495, 285}, QStringLiteral("10"));
+    Place<QLabel>(marginFrame_, "Label10", {1455, 360, 450, 255}, QStringLiteral("pixels"));
+    auto* rightLabel = Place<QLabel>(marginFrame_, "Label11", {120, 840, 435, 255}, QStringLiteral("Right:"));
+    rightMarginBox_ = Place<QLineEdit>(marginFrame_, "txtRight", {840, 795, 495, 285}, QStringLiteral("10"));
+    Place<QLabel>(marginFrame_, "Label13", {1455, 840, 450, 255}, QStringLiteral("pixels"));
+    auto* bottomLabel = Place<QLabel>(marginFrame_, "Label12", {120, 1320, 570, 255}, QStringLiteral("Bottom:"));
+    bottomMarginBox_ = Place<QLineEdit>(marginFrame_, "txtBottom", {840, 1245, 495, 285}, QStringLiteral("14"));
+    Place<QLabel>(marginFrame_, "Label14", {1455, 1275, 450, 255}, QStringLiteral("pixels"));
+    alignmentGroup_ = new QButtonGroup(marginFrame_);
+    AddOption(alignmentGroup_, kAlignLeft, marginFrame_, "Option1", {150, 1635, 375, 255}, QStringLiteral("L"));
+    AddOption(alignmentGroup_, kAlignCentre, marginFrame_, "Option2", {840, 1635, 375, 255}, QStringLiteral("C"));
+    AddOption(alignmentGroup_, kAlignRight, marginFrame_, "Option3", {1515, 1620, 375, 255}, QStringLiteral("R"));
 
-    cmdConvert = Place<QPushButton>(this, "cmdConvert", {5400, 3360, 735, 375}, QStringLiteral("Convert"));
-    cmdClose = Place<QPushButton>(this, "cmdClose", {6240, 3360, 615, 375}, QStringLiteral("Close"));
-    Label15 = Place<QLabel>(this, "Label15", {5040, 3960, 1815, 255}, QStringLiteral("Updated on 5 Feb 2002"));
+    formatGroup_ = new QButtonGroup(this);
+    formatGroup_->setObjectName(QStringLiteral("Option4"));
+    AddOption(formatGroup_, kSsaIndex, this, "Option4_0", {120, 3360, 735, 375}, QStringLiteral("SSA"));
+    AddOption(formatGroup_, kSonIndex, this, "Option4_2", {960, 3360, 1335, 375}, QStringLiteral("SON Maestro"));
+    AddOption(formatGroup_, kStlIndex, this, "Option4_3", {2400, 3360, 1335, 375}, QStringLiteral("STL Maestro"));
+    formatGroup_->button(kSsaIndex)->setChecked(true);
 
-    for (const auto& [label, control] : {std::pair<QLabel*, QWidget*>{Label1, txtSource},
-                                         {Label2, txtTarget},
-                                         {Label3, txtFont},
-                                         {Label4, txtSize},
-                                         {Label6, shPrimary},
-                                         {Label7, shSecondary},
-                                         {Label8, shTertiary},
-                                         {Label9, txtLeft},
-                                         {Label11, txtRight},
-                                         {Label12, txtBottom}}) {
+    convertButton_ = Place<QPushButton>(this, "cmdConvert", {5400, 3360, 735, 375}, QStringLiteral("Convert"));
+    closeButton_ = Place<QPushButton>(this, "cmdClose", {6240, 3360, 615, 375}, QStringLiteral("Close"));
+    Place<QLabel>(this, "Label15", {5040, 3960, 1815, 255}, QStringLiteral("Updated on 5 Feb 2002"));
+
+    for (const auto& [label, control] : {std::pair<QLabel*, QWidget*>{sourceLabel, sourceNameBox_},
+                                         {targetLabel, targetNameBox_},
+                                         {fontNameLabel, fontNameBox_},
+                                         {fontSizeLabel, fontSizeBox_},
+                                         {leftLabel, leftMarginBox_},
+                                         {rightLabel, rightMarginBox_},
+                                         {bottomLabel, bottomMarginBox_}}) {
         label->setBuddy(control);
     }
     // What a screen reader says for the buttons whose captions tell nothing by themselves.
-    for (const auto& [control, name] : {std::pair<QWidget*, const char*>{cmdBrowse, "Choose source file"},
-                                        {cmdBrowse2, "Choose target file"},
-                                        {cmdFont, "Choose font"},
-                                        {cmdPrimary, "Choose primary colour"},
-                                        {cmdSecondary, "Choose secondary colour"},
-                                        {cmdTertiary, "Choose tertiary colour"},
-                                        {Option1, "Align left"},
-                                        {Option2, "Align centre"},
-                                        {Option3, "Align right"}}) {
+    for (const auto& [control, name] : {std::pair<QWidget*, const char*>{browseSourceButton_, "Choose source file"},
+                                        {browseTargetButton_, "Choose target file"},
+                                        {fontButton_, "Choose font"},
+                                        {alignmentGroup_->button(kAlignLeft), "Align left"},
+                                        {alignmentGroup_->button(kAlignCentre), "Align centre"},
+                                        {alignmentGroup_->button(kAlignRight), "Align right"}}) {
         control->setAccessibleName(QLatin1String(name));
     }
     for (QPushButton* button : findChildren<QPushButton*>()) {
         button->installEventFilter(this);
     }
 
-    const QList<QWidget*> focusOrder = {txtSource,
-                                        cmdBrowse,
-                                        txtTarget,
-                                        cmdBrowse2,
-                                        cmdConvert,
-                                        cmdClose,
-                                        txtFont,
-                                        txtSize,
-                                        cmdFont,
-                                        Check1,
-                                        Check2,
-                                        cmdPrimary,
-                                        cmdSecondary,
-                                        cmdTertiary,
-                                        txtLeft,
-                                        txtRight,
-                                        txtBottom,
-                                        Option1,
-                                        Option2,
-                                        Option3,
-                                        Option4->button(kSsaIndex),
-                                        Option4->button(kSonIndex),
-                                        Option4->button(kStlIndex)};
+    QList<QWidget*> focusOrder = {
+        sourceNameBox_, browseSourceButton_, targetNameBox_, browseTargetButton_, convertButton_,
+        closeButton_,   fontNameBox_,        fontSizeBox_,   fontButton_,         boldBox_,
+        italicBox_};
+    focusOrder << colourButtons << leftMarginBox_ << rightMarginBox_ << bottomMarginBox_;
+    for (QAbstractButton* option : alignmentGroup_->buttons() + formatGroup_->buttons()) {
+        focusOrder << option;
+    }
     for (qsizetype i = 1; i < focusOrder.size(); ++i) {
         setTabOrder(focusOrder[i - 1], focusOrder[i]);
     }
@@ -249,17 +259,14 @@ void frmConvert::createControls()
 
 void frmConvert::connectActions()
 {
-    connect(cmdBrowse, &QPushButton::clicked, this, &frmConvert::chooseSource);
-    connect(cmdBrowse2, &QPushButton::clicked, this, &frmConvert::chooseTarget);
-    connect(cmdFont, &QPushButton::clicked, this, &frmConvert::chooseFont);
-    connect(cmdPrimary, &QPushButton::clicked, this, &frmConvert::choosePrimaryColour);
-    connect(cmdSecondary, &QPushButton::clicked, this, &frmConvert::chooseSecondaryColour);
-    connect(cmdTertiary, &QPushButton::clicked, this, &frmConvert::chooseTertiaryColour);
-    connect(Option4, &QButtonGroup::idClicked, this, &frmConvert::applyFormat);
-    connect(cmdConvert, &QPushButton::clicked, this, &frmConvert::convert);
-    connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
-    TabToTheSelectedOption(alignmentGroup);
-    TabToTheSelectedOption(Option4);
+    connect(browseSourceButton_, &QPushButton::clicked, this, &frmConvert::chooseSource);
+    connect(browseTargetButton_, &QPushButton::clicked, this, &frmConvert::chooseTarget);
+    connect(fontButton_, &QPushButton::clicked, this, &frmConvert::chooseFont);
+    connect(formatGroup_, &QButtonGroup::idClicked, this, &frmConvert::applyFormat);
+    connect(convertButton_, &QPushButton::clicked, this, &frmConvert::convert);
+    connect(closeButton_, &QPushButton::clicked, this, &QWidget::close);
+    TabToTheSelectedOption(alignmentGroup_);
+    TabToTheSelectedOption(formatGroup_);
 }
 
 // Enter presses the focused button, as Space does.
@@ -280,82 +287,67 @@ void frmConvert::loadDefaults()
 {
     style_.SetDefaults();
     showFontSettings();
-    Option2->setChecked(true);
+    alignmentGroup_->button(kAlignCentre)->setChecked(true);
 }
 
 void frmConvert::showFontSettings()
 {
-    txtFont->setText(QString::fromStdString(style_.str_fontname.TextForm()));
-    txtSize->setText(QString::fromStdString(style_.str_fontsize));
+    fontNameBox_->setText(QString::fromStdString(style_.str_fontname.TextForm()));
+    fontSizeBox_->setText(QString::fromStdString(style_.str_fontsize));
 }
 
 void frmConvert::chooseSource()
 {
-    FileOpenDlg.Filter = kSourceFilter;
-    if (FileOpenDlg.ShowOpen() && !FileOpenDlg.FileName.isEmpty()) {
-        txtSource->setText(FileOpenDlg.FileName);
+    dialogs_.Filter = kSourceFilter;
+    if (dialogs_.ShowOpen() && !dialogs_.FileName.isEmpty()) {
+        sourceNameBox_->setText(dialogs_.FileName);
     }
 }
 
 void frmConvert::chooseTarget()
 {
-    FileOpenDlg.Flags = CommonDialog::kOverwritePrompt;
-    FileOpenDlg.Filter = kTargetFilter;
-    if (FileOpenDlg.ShowSave() && !FileOpenDlg.FileName.isEmpty()) {
-        txtTarget->setText(FileOpenDlg.FileName);
+    dialogs_.Flags = CommonDialog::kOverwritePrompt;
+    dialogs_.Filter = kTargetFilter;
+    if (dialogs_.ShowSave() && !dialogs_.FileName.isEmpty()) {
+        targetNameBox_->setText(dialogs_.FileName);
     }
 }
 
 // A confirmed font only ever ticks Bold and Italic: the run takes both from the boxes.
 void frmConvert::chooseFont()
 {
-    FileOpenDlg.Flags = CommonDialog::kScreenFonts;
-    FileOpenDlg.FontName = QString::fromLatin1(varnuth::kDefaultFontName);
-    if (!FileOpenDlg.ShowFont() || FileOpenDlg.FontName.isEmpty()) {
+    dialogs_.Flags = CommonDialog::kScreenFonts;
+    dialogs_.FontName = QString::fromLatin1(varnuth::kDefaultFontName);
+    if (!dialogs_.ShowFont() || dialogs_.FontName.isEmpty()) {
         return;
     }
-    style_.str_fontname = FileOpenDlg.FontName.toStdString();
-    style_.str_fontsize = varnuth::FontSizeText(FileOpenDlg.FontSize);
-    if (FileOpenDlg.FontBold) {
-        Check1->setChecked(true);
+    style_.str_fontname = dialogs_.FontName.toStdString();
+    style_.str_fontsize = varnuth::FontSizeText(dialogs_.FontSize);
+    if (dialogs_.FontBold) {
+        boldBox_->setChecked(true);
     }
-    if (FileOpenDlg.FontItalic) {
-        Check2->setChecked(true);
+    if (dialogs_.FontItalic) {
+        italicBox_->setChecked(true);
     }
     showFontSettings();
 }
 
-void frmConvert::choosePrimaryColour()
-{
-    chooseColour(style_.primarycolor, shPrimary);
-}
-
-void frmConvert::chooseSecondaryColour()
-{
-    chooseColour(style_.secondarycolor, shSecondary);
-}
-
-void frmConvert::chooseTertiaryColour()
-{
-    chooseColour(style_.tertiarycolor, shTertiary);
-}
-
 void frmConvert::chooseColour(varnuth::SettingValue& setting, ColourSwatch* swatch)
 {
-    if (!FileOpenDlg.ShowColor()) {
+    if (!dialogs_.ShowColor()) {
         return;
     }
-    setting = FileOpenDlg.Color;
-    swatch->setFillColour(UnpackColour(FileOpenDlg.Color));
+    setting = dialogs_.Color;
+    swatch->setFillColour(UnpackColour(dialogs_.Color));
 }
 
 // Disabling keeps every value inside the frames; only the user's access goes.
 void frmConvert::applyFormat(int index)
 {
     const bool ssa = index == kSsaIndex;
-    Frame1->setEnabled(ssa);
-    Frame2->setEnabled(ssa);
-    Frame3->setEnabled(ssa);
+    fontFrame_->setEnabled(ssa);
+    colourFrame_->setEnabled(ssa);
+    marginFrame_->setEnabled(ssa);
 }
 
 // The run goes on its own thread so that the window keeps painting and can offer Cancel; a progress dialog
@@ -364,8 +356,8 @@ void frmConvert::convert()
 {
     run_ = std::make_unique<Run>(style_);
     run_->request = gatherRequest();
-    run_->sourceSize = QFileInfo(txtSource->text()).size();
-    cmdConvert->setEnabled(false);
+    run_->sourceSize = QFileInfo(sourceNameBox_->text()).size();
+    convertButton_->setEnabled(false);
     setCursor(Qt::BusyCursor);
 
     progress_ = new QProgressDialog(QStringLiteral("Converting..."), QStringLiteral("Cancel"), 0,
@@ -422,26 +414,27 @@ void frmConvert::finishRun()
     const std::string message = varnuth::OutcomeMessage(run_->outcome);
     run_.reset();
     unsetCursor();
-    cmdConvert->setEnabled(true);
+    convertButton_->setEnabled(true);
     showMessage_(message);
 }
 
 varnuth::ConversionRequest frmConvert::gatherRequest()
 {
     varnuth::ConversionRequest request;
-    request.sourceName = FileNameBytes(txtSource->text());
-    request.targetName = FileNameBytes(txtTarget->text());
+    request.sourceName = FileNameBytes(sourceNameBox_->text());
+    request.targetName = FileNameBytes(targetNameBox_->text());
     // STL also when no format is selected: its button is never asked.
-    request.format = Option4->button(kSsaIndex)->isChecked()   ? varnuth::OutputFormat::SSA
-                     : Option4->button(kSonIndex)->isChecked() ? varnuth::OutputFormat::SON
-                                                               : varnuth::OutputFormat::STL;
-    request.boldValue = CheckValue(Check1);
-    request.italicValue = CheckValue(Check2);
-    request.alignLeft = Option1->isChecked();
-    request.alignCentre = Option2->isChecked();
-    request.alignRight = Option3->isChecked();
-    request.marginLeft = txtLeft->text().toStdString();
-    request.marginRight = txtRight->text().toStdString();
-    request.marginBottom = txtBottom->text().toStdString();
+    request.format = formatGroup_->button(kSsaIndex)->isChecked()   ? varnuth::OutputFormat::SSA
+                     : formatGroup_->button(kSonIndex)->isChecked() ? varnuth::OutputFormat::SON
+                                                                    : varnuth::OutputFormat::STL;
+    request.boldValue = CheckValue(boldBox_);
+    request.italicValue = CheckValue(italicBox_);
+    const int alignment = alignmentGroup_->checkedId();
+    request.alignLeft = alignment == kAlignLeft;
+    request.alignCentre = alignment == kAlignCentre;
+    request.alignRight = alignment == kAlignRight;
+    request.marginLeft = leftMarginBox_->text().toStdString();
+    request.marginRight = rightMarginBox_->text().toStdString();
+    request.marginBottom = bottomMarginBox_->text().toStdString();
     return request;
 }

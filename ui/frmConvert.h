@@ -16,11 +16,9 @@ class FileNameBox;
 class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
-class QLabel;
 class QLineEdit;
 class QProgressDialog;
 class QPushButton;
-class QRadioButton;
 class QThread;
 class QTimer;
 
@@ -56,9 +54,6 @@ private:
     void chooseSource();
     void chooseTarget();
     void chooseFont();
-    void choosePrimaryColour();
-    void chooseSecondaryColour();
-    void chooseTertiaryColour();
     void chooseColour(varnuth::SettingValue& setting, ColourSwatch* swatch);
     void applyFormat(int index);
     void convert();
@@ -67,7 +62,7 @@ private:
     [[nodiscard]] varnuth::ConversionRequest gatherRequest();
 
     varnuth::StyleSettings style_;
-    CommonDialog FileOpenDlg;
+    CommonDialog dialogs_;
     varnuth::ShowMessage showMessage_;
     RunProgressHook onRunProgress_;
     std::unique_ptr<Run> run_;
@@ -75,51 +70,27 @@ private:
     QProgressDialog* progress_ = nullptr;
     QTimer* progressTimer_ = nullptr;
 
-    QLabel* Label1 = nullptr;
-    FileNameBox* txtSource = nullptr;
-    QPushButton* cmdBrowse = nullptr;
-    QLabel* Label2 = nullptr;
-    FileNameBox* txtTarget = nullptr;
-    QPushButton* cmdBrowse2 = nullptr;
+    FileNameBox* sourceNameBox_ = nullptr;
+    QPushButton* browseSourceButton_ = nullptr;
+    FileNameBox* targetNameBox_ = nullptr;
+    QPushButton* browseTargetButton_ = nullptr;
 
-    QGroupBox* Frame1 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLineEdit* txtFont = nullptr;
-    QLabel* Label5 = nullptr;
-    QCheckBox* Check1 = nullptr;
-    QCheckBox* Check2 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLineEdit* txtSize = nullptr;
-    QPushButton* cmdFont = nullptr;
+    QGroupBox* fontFrame_ = nullptr;
+    QLineEdit* fontNameBox_ = nullptr;
+    QCheckBox* boldBox_ = nullptr;
+    QCheckBox* italicBox_ = nullptr;
+    QLineEdit* fontSizeBox_ = nullptr;
+    QPushButton* fontButton_ = nullptr;
 
-    QGroupBox* Frame2 = nullptr;
-    QLabel* Label6 = nullptr;
-    ColourSwatch* shPrimary = nullptr;
-    QPushButton* cmdPrimary = nullptr;
-    QLabel* Label7 = nullptr;
-    ColourSwatch* shSecondary = nullptr;
-    QPushButton* cmdSecondary = nullptr;
-    QLabel* Label8 = nullptr;
-    ColourSwatch* shTertiary = nullptr;
-    QPushButton* cmdTertiary = nullptr;
+    QGroupBox* colourFrame_ = nullptr;
 
-    QGroupBox* Frame3 = nullptr;
-    QLabel* Label9 = nullptr;
-    QLineEdit* txtLeft = nullptr;
-    QLabel* Label10 = nullptr;
-    QLabel* Label11 = nullptr;
-    QLineEdit* txtRight = nullptr;
-    QLabel* Label13 = nullptr;
-    QLabel* Label12 = nullptr;
-    QLineEdit* txtBottom = nullptr;
-    QLabel* Label14 = nullptr;
-    QButtonGroup* alignmentGroup = nullptr;
-    QRadioButton* Option1 = nullptr;
-    QRadioButton* Option2 = nullptr;
-    QRadioButton* Option3 = nullptr;
+    QGroupBox* marginFrame_ = nullptr;
+    QLineEdit* leftMarginBox_ = nullptr;
+    QLineEdit* rightMarginBox_ = nullptr;
+    QLineEdit* bottomMarginBox_ = nullptr;
+    QButtonGroup* alignmentGroup_ = nullptr;
 
-    QButtonGroup* Option4 = nullptr;
-    QPushButton* cmdConvert = nullptr;
-    QPushButton* cmdClose = nullptr;
-    QLabel* Label15 = nullptr;
+    QButtonGroup* formatGroup_ = nullptr;
+    QPushButton* convertButton_ = nullptr;
+    QPushButton* closeButton_ = nullptr;
 };

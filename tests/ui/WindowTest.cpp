@@ -1,60 +1,130 @@
 #include "ColourSwatch.h"
 #include "CompactStyle.h"
-#include "WindowFixture.h"
+#include "DialogHost.h"
+#include "frmConvert.h"
 
 #include <QAccessible>
 #include <QApplication>
-#include <QButtonGroup>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
 #include <QMimeData>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyleOptionButton>
+#include <QTemporaryDir>
+#include <QTest>
 
-#include <map>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+#include <locale>
+#include <tuple>
 
 namespace {
 
-using WindowTest = WindowFixture;
+/// Answers each dialog from a script instead of a person, and keeps where each dialog started.
+class ScriptedDialogs final : public DialogHost {
+public:
+    std::optional<QString> AskOpenFileName(QWidget* parent, const QStringList& filters, const QString&) override
+    {
+        return Next<QString>(parent, filters);
+    }
+    std::optional<QString> AskSaveFileName(QWidget* parent, const QStringList&, const QString& start,
+                                           bool confirm) override
+    {
+        return Next<QString>(parent, QVariantList{start, confirm});
+    }
+    std::optional<QFont> AskFont(QWidget* parent, const QFont& start) override { return Next<QFont>(parent, start); }
+    std::optional<QColor> AskColour(QWidget* parent, const QColor& from) override { return Next<QColor>(parent, from); }
 
-TEST_F(WindowTest, ShowsTheDefaultsOnceLoaded)
-{
-    EXPECT_EQ(window->windowTitle(), "Varnuth");
-    EXPECT_EQ(window->minimumSize(), QSize(465, 285));
-    EXPECT_EQ(window->maximumSize(), QSize(465, 285));
-    for (const auto& [box, text] : {std::pair{"txtSource", ""},
-                                    {"txtTarget", ""},
-                                    {"txtFont", "VNI-Helve"},
-                                    {"txtSize", "18"},
-                                    {"txtLeft", "10"},
-                                    {"txtRight", "10"},
-                                    {"txtBottom", "14"}}) {
-        EXPECT_EQ(Text(box), text) << box;
-    }
-    for (const char* button : {"Check1", "Check2", "Option1", "Option2", "Option3", "Option4_0", "Option4_2"}) {
-        const bool selected = button == std::string("Option2") || button == std::string("Option4_0");
-        EXPECT_EQ(Checked(button), selected) << button;
-    }
-    for (const char* name : {"shPrimary", "shSecondary", "shTertiary", "Frame1", "Frame2", "Frame3"}) {
-        EXPECT_TRUE(Find(name)->isEnabled()) << name;
-        if (auto* swatch = qobject_cast<ColourSwatch*>(Find(name))) {
-            EXPECT_EQ(swatch->fillColour(), QColor(Qt::white)) << name;
+    QVariantList answers; // the next dialogs' answers in order; an empty one cancels
+    // Where each dialog started: an open dialog's name filters, a save dialog's name and overwrite prompt.
+    QVariantList starts;
+    QWidget* window = nullptr;
+
+    // An unscripted dialog fails the test and cancels, instead of waiting for a person.
+    template <typename Value>
+    std::optional<Value> Next(QWidget* parent, const QVariant& start)
+    {
+        EXPECT_EQ(parent, window) << "a dialog not shown over the window that asked";
+        starts.push_back(start);
+        if (answers.empty()) {
+            ADD_FAILURE() << "a dialog was shown that the test did not script";
+            return std::nullopt;
         }
+        const QVariant answer = answers.takeFirst();
+        return answer.isValid() ? std::optional(answer.value<Value>()) : std::nullopt;
     }
-    const varnuth::StyleSettings& style = window->styleSettings();
-    EXPECT_EQ((std::vector{style.str_fontname.TextForm(), style.str_fontsize, style.bold.TextForm(), style.italic,
-                           style.primarycolor.TextForm(), style.secondarycolor.TextForm(),
-                           style.tertiarycolor.TextForm(), std::string(varnuth::AlignmentCode(style.txtAlignment))}),
-              (std::vector<std::string>{"VNI-Helve", "18", "0", "0", "16777215", "16777215", "16777215", "2"}));
-    const auto* format = window->findChild<QButtonGroup*>(QStringLiteral("Option4"));
-    ASSERT_NE(format, nullptr);
-    EXPECT_EQ(format->buttons(), (QList{format->button(0), format->button(2), format->button(3)}));
-    for (const QPushButton* button : window->findChildren<QPushButton*>()) {
-        EXPECT_FALSE(button->isDefault() || button->autoDefault() || button->text().contains(QLatin1Char('&')));
+};
+
+/// A shown window whose dialogs answer from a script and whose messages are kept, and a temporary folder.
+class WindowTest : public testing::Test {
+protected:
+    WindowTest()
+    {
+        auto scripted = std::make_unique<ScriptedDialogs>();
+        dialogs = scripted.get();
+        window = std::make_unique<frmConvert>(
+            std::move(scripted), [this](const std::string& text) { messages.push_back(text); },
+            [this](std::uint64_t bytesRead) { onRunProgress(bytesRead); });
+        dialogs->window = window.get();
+        window->show();
     }
-}
+
+    template <typename Control = QWidget>
+    Control* Find(const char* name)
+    {
+        auto* control = window->findChild<Control*>(QLatin1String(name));
+        EXPECT_NE(control, nullptr) << name;
+        return control;
+    }
+    QString Text(const char* box) { return Find<QLineEdit>(box)->text(); }
+    bool Checked(const char* button) { return Find<QAbstractButton>(button)->isChecked(); }
+    void Click(const char* button) { QTest::mouseClick(Find<QAbstractButton>(button), Qt::LeftButton); }
+    // What the dialog actions show: the four boxes they fill, Bold and Italic, and the swatches as painted.
+    QStringList Shown()
+    {
+        QStringList shown = {Text("txtSource"), Text("txtTarget"), Text("txtFont"), Text("txtSize")};
+        shown << QString::number(int{Checked("Check1")}) + QString::number(int{Checked("Check2")});
+        for (const char* name : {"shPrimary", "shSecondary", "shTertiary"}) {
+            shown << Find(name)->grab().toImage().pixelColor(Find(name)->rect().center()).name();
+        }
+        return shown;
+    }
+
+    QByteArray Target()
+    {
+        QFile file(folder.filePath(QStringLiteral("target.out")));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+    }
+    // Converts \p source into \p target in the folder, or into no name at all, and, if asked, waits for the message.
+    void Convert(const QByteArray& source, const QString& target = QStringLiteral("target.out"), bool wait = true)
+    {
+        QFile file(folder.filePath(QStringLiteral("source.txt")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(source) == source.size());
+        file.close();
+        Find<QLineEdit>("txtSource")->setText(file.fileName());
+        Find<QLineEdit>("txtTarget")->setText(target.isEmpty() ? target : folder.filePath(target));
+        const std::size_t shownBefore = messages.size();
+        Click("cmdConvert");
+        EXPECT_TRUE(!wait || QTest::qWaitFor([&] { return messages.size() > shownBefore; }, kRunTimeoutMs));
+    }
+
+    static constexpr int kRunTimeoutMs = 10000;
+    QTemporaryDir folder;
+    // Set before the window, which may still call it while it ends a run.
+    RunProgressHook onRunProgress = [](std::uint64_t) {};
+    std::unique_ptr<frmConvert> window;
+    ScriptedDialogs* dialogs = nullptr;
+    std::vector<std::string> messages;
+};
 
 // The room the style leaves for a caption beside an indicator or inside a bevel.
 int CaptionRoom(const QAbstractButton* button)
@@ -88,117 +158,67 @@ TEST_F(WindowTest, EveryCaptionFitsItsControl)
     }
 }
 
-TEST_F(WindowTest, FormatClickSetsTheFramesAndKeepsTheirValues)
+// Tab skips the controls of disabled frames, and enters an option group at its selected button: so the stops also
+// show that the format and alignment groups never change each other. Enter, on either key, presses the focused
+// button as Space does.
+TEST_F(WindowTest, FormatChoiceSetsTheFramesThatTabAndEnterReach)
 {
-    Click("Check1");
-    Click("Option3");
-    Find<QLineEdit>("txtLeft")->setText(QStringLiteral("7"));
-    for (const auto& [option, enabled] : {std::pair{"Option4_2", false},
-                                          {"Option4_0", true},
-                                          {"Option4_3", false},
-                                          {"Option4_3", false},
-                                          {"Option4_0", true}}) {
-        Click(option);
-        for (const char* frame : {"Frame1", "Frame2", "Frame3"}) {
-            EXPECT_EQ(Find(frame)->isEnabled(), enabled) << option << " " << frame;
-        }
-        EXPECT_TRUE(Checked("Check1") && Checked("Option3") && Checked(option)) << option;
-        EXPECT_EQ(Text("txtLeft"), "7");
-    }
-    Click("Option1");
-    EXPECT_TRUE(Checked("Option4_0"));
-}
-
-std::vector<std::string> TabStops(std::size_t count)
-{
-    std::vector<std::string> names;
-    for (std::size_t i = 0; i < count; ++i) {
-        names.push_back(QApplication::focusWidget()->objectName().toStdString());
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    }
-    return names;
-}
-
-// A group of option buttons is one stop, entered at its selected button.
-TEST_F(WindowTest, TabFollowsTheFocusOrderAndSkipsDisabledFrames)
-{
-    Activate();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     ASSERT_EQ(QApplication::focusWidget(), Find("txtSource"));
-    const std::vector<std::string> ssa = {"txtSource",    "cmdBrowse",   "txtTarget", "cmdBrowse2", "cmdConvert",
-                                          "cmdClose",     "cmdFont",     "Check1",    "Check2",     "cmdPrimary",
-                                          "cmdSecondary", "cmdTertiary", "txtLeft",   "txtRight",   "txtBottom",
-                                          "Option2",      "Option4_0",   "txtSource"};
-    EXPECT_EQ(TabStops(ssa.size()), ssa);
-    Click("Option4_3");
-    Find("txtSource")->setFocus();
-    const std::vector<std::string> stl = {"txtSource",  "cmdBrowse", "txtTarget", "cmdBrowse2",
-                                          "cmdConvert", "cmdClose",  "Option4_3", "txtSource"};
-    EXPECT_EQ(TabStops(stl.size()), stl);
+    Click("Option3");
+    const QStringList top = {"txtSource", "cmdBrowse", "txtTarget", "cmdBrowse2", "cmdConvert", "cmdClose"};
+    const QStringList frames = {"cmdFont",     "Check1",  "Check2",   "cmdPrimary", "cmdSecondary",
+                                "cmdTertiary", "txtLeft", "txtRight", "txtBottom",  "Option3"};
+    for (const char* option : {"Option4_0", "Option4_2", "Option4_0", "Option4_3", "Option4_3"}) {
+        Click(option);
+        const QStringList expected = top + (Checked("Option4_0") ? frames : QStringList()) + QStringList{option};
+        Find("txtSource")->setFocus();
+        QStringList stops;
+        for (qsizetype i = 0; i < expected.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            stops << QApplication::focusWidget()->objectName();
+        }
+        EXPECT_EQ(stops, expected.mid(1) + QStringList{"txtSource"}) << option;
+    }
+    dialogs->answers = {QStringLiteral("/data/in.srt")};
+    QTest::keyClick(Find("cmdBrowse"), Qt::Key_Return);
+    EXPECT_EQ(Text("txtSource"), "/data/in.srt");
+    QTest::keyClick(Find("cmdClose"), Qt::Key_Enter);
+    EXPECT_FALSE(window->isVisible());
 }
 
-// What a screen reader announces for every control that can take the focus.
+// What a screen reader announces for every control that can take the focus: a text box its label, a button
+// something more than "...".
 TEST_F(WindowTest, EveryFocusableControlHasAnAccessibleName)
 {
-    const std::map<std::string, QString> names = {
-        {"txtSource", "Source Filename:"},
-        {"cmdBrowse", "Choose source file"},
-        {"txtTarget", "Target Filename:"},
-        {"cmdBrowse2", "Choose target file"},
-        {"txtFont", "Font:"},
-        {"txtSize", "Size:"},
-        {"cmdFont", "Choose font"},
-        {"Check1", "Bold"},
-        {"Check2", "Italic"},
-        {"shPrimary", "red 255, green 255, blue 255"},
-        {"cmdPrimary", "Choose primary colour"},
-        {"cmdSecondary", "Choose secondary colour"},
-        {"cmdTertiary", "Choose tertiary colour"},
-        {"txtLeft", "Left:"},
-        {"txtRight", "Right:"},
-        {"txtBottom", "Bottom:"},
-        {"Option1", "Align left"},
-        {"Option2", "Align centre"},
-        {"Option3", "Align right"},
-        {"Option4_0", "SSA"},
-        {"Option4_2", "SON Maestro"},
-        {"Option4_3", "STL Maestro"},
-        {"cmdConvert", "Convert"},
-        {"cmdClose", "Close"},
-    };
-    const auto nameOf = [](QWidget* control) {
-        return QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
-    };
-    for (const auto& [control, name] : names) {
-        EXPECT_EQ(nameOf(Find(control.c_str())), name) << control;
-    }
+    // Each text box, then the label it is announced by.
+    const QStringList labelled = {
+        "txtSource", "Source Filename:", "txtTarget", "Target Filename:", "txtFont", "Font:",     "txtSize",
+        "Size:",     "txtLeft",          "Left:",     "txtRight",         "Right:",  "txtBottom", "Bottom:"};
     for (QWidget* control : window->findChildren<QWidget*>()) {
-        if (control->focusPolicy() != Qt::NoFocus && control->isVisible()) {
-            EXPECT_TRUE(names.contains(control->objectName().toStdString())) << control->objectName().toStdString();
+        const QString name = QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
+        const qsizetype box = labelled.indexOf(control->objectName());
+        if (box >= 0) {
+            EXPECT_EQ(name, labelled[box + 1]) << labelled[box].toStdString();
+        } else if (control->focusPolicy() != Qt::NoFocus && control->isVisible()) {
+            EXPECT_TRUE(name.size() > 1 && name != "...") << control->objectName().toStdString();
         }
     }
 }
 
 TEST(CompactStyle, GivesWayToAStyleTheUserNames)
 {
-    const struct {
-        std::vector<const char*> arguments;
-        const char* override;
-        bool asked;
-    } cases[] = {
-        {{"varnuth"}, "", false},
-        {{"varnuth", "-style", "Windows"}, "", true},
-        {{"varnuth", "--style", "Windows"}, "", true},
-        {{"varnuth", "-style=Windows"}, "", true},
-        {{"varnuth", "--style=Windows"}, "", true},
-        {{"varnuth", "-style"}, "", false},
-        {{"varnuth", "-stylesheet", "a.qss"}, "", false},
-        {{"varnuth", "file.srt"}, "Windows", true},
+    const std::tuple<std::vector<const char*>, const char*, bool> cases[] = {
+        {{"varnuth", "-style", "Windows"}, "", true},     {{"varnuth", "--style", "Windows"}, "", true},
+        {{"varnuth", "-style=Windows"}, "", true},        {{"varnuth", "-style"}, "", false},
+        {{"varnuth", "-stylesheet", "a.qss"}, "", false}, {{"varnuth", "file.srt"}, "Windows", true},
     };
     const QByteArray previous = qgetenv("QT_STYLE_OVERRIDE");
-    for (const auto& c : cases) {
-        qputenv("QT_STYLE_OVERRIDE", c.override);
-        EXPECT_EQ(StyleAskedFor(static_cast<int>(c.arguments.size()), c.arguments.data()), c.asked)
-            << c.arguments.back() << " " << c.override;
+    for (const auto& [arguments, styleOverride, asked] : cases) {
+        qputenv("QT_STYLE_OVERRIDE", styleOverride);
+        EXPECT_EQ(StyleAskedFor(static_cast<int>(arguments.size()), arguments.data()), asked)
+            << arguments.back() << " " << styleOverride;
     }
     qputenv("QT_STYLE_OVERRIDE", previous);
 }
@@ -218,10 +238,110 @@ TEST_F(WindowTest, DroppedFileGivesItsFullName)
     }
 }
 
-TEST_F(WindowTest, CloseEndsTheWindow)
+// A decimal comma would split the SSA style line into one field too many.
+struct CommaDecimal : std::numpunct<char> {
+    char do_decimal_point() const override { return ','; }
+};
+
+// Each cancel follows a confirmation in another dialog, whose value the shared dialog still holds. A font only ever
+// ticks Bold and Italic, and its size is written with a point whatever the locale.
+TEST_F(WindowTest, DialogsFillTheirBoxesAndACancelChangesNothing)
 {
-    Click("cmdClose");
-    EXPECT_FALSE(window->isVisible());
+    const std::locale previous = std::locale::global(std::locale(std::locale::classic(), new CommaDecimal));
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    QFont sans(QStringLiteral("DejaVu Sans"), -1, QFont::Normal, true);
+    sans.setPointSizeF(10.5);
+    dialogs->answers << QStringLiteral("/data/in.srt") << QVariant() << QStringLiteral("/data/out.son") << QVariant()
+                     << QFont(QStringLiteral("DejaVu Serif"), 24, QFont::Bold) << QVariant() << sans
+                     << QColor(255, 0, 0) << QVariant() << QVariant();
+    for (const char* button : {"cmdBrowse", "cmdBrowse2", "cmdBrowse2", "cmdBrowse", "cmdFont", "cmdFont", "cmdFont",
+                               "cmdPrimary", "cmdSecondary", "cmdTertiary"}) {
+        const bool cancelled = !dialogs->answers.front().isValid();
+        const QStringList before = Shown();
+        Click(button);
+        EXPECT_TRUE(!cancelled || Shown() == before) << button;
+    }
+    QLocale::setDefault(QLocale::c());
+    std::locale::global(previous);
+    EXPECT_EQ(Shown(), (QStringList{"/data/in.srt", "/data/out.son", "DejaVu Sans", "10.5", "11", "#ff0000", "#ffffff",
+                                    "#ffffff"}));
+    // "All files" must also list names without a dot, which Qt's "*.*" would hide.
+    EXPECT_EQ(dialogs->starts[0].toStringList(),
+              (QStringList{"Subrip file (*.srt) (*.srt)", "Text file (*.txt) (*.txt)", "All files (*)"}));
+    // Each dialog starts from what the last confirmed one left, but a font always from the same face.
+    EXPECT_EQ(dialogs->starts[1].toList(), (QVariantList{"/data/in.srt", true}));
+    EXPECT_EQ(dialogs->starts[6].value<QFont>(), QFont(QStringLiteral("VNI-Helve"), 24, QFont::Bold));
+    EXPECT_EQ(dialogs->starts[8].value<QColor>(), QColor(Qt::red));
+}
+
+constexpr char kSubRip[] =
+    "1\r\n00:00:01,000 --> 00:00:03,500\r\nHello\r\n\r\n2\r\n00:00:04,000 --> 00:00:05,000\r\nBye\r\n";
+constexpr char kSonic[] = "0001  00:00:01:00  00:00:03:00  Hello\r\n\r\n0002  00:00:04:00  00:00:05:10  Bye\r\n";
+
+// The SSA run takes the font and colours from the dialogs and the rest from the controls, and the window keeps the
+// choices it made; the other formats and an empty target name follow.
+TEST_F(WindowTest, ConvertsWithTheWindowsChoicesAndShowsTheCount)
+{
+    dialogs->answers = {QFont(QStringLiteral("DejaVu Sans"), 12, QFont::Bold), QColor(255, 0, 0), QColor(0, 255, 0),
+                        QColor(0, 0, 255)};
+    for (const char* button : {"cmdFont", "cmdPrimary", "cmdSecondary", "cmdTertiary", "Check2", "Option1"}) {
+        Click(button);
+    }
+    Find<QLineEdit>("txtLeft")->setText(QStringLiteral(" 5"));
+    Find<QLineEdit>("txtBottom")->clear();
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"Option4_0", kSubRip, "\r\nStyle: Default,DejaVu Sans,12,255,65280,16711680,0,-1,-1,2,0,1, 5,10,\r\n"},
+        {"Option4_2", kSonic, "st_format\t2\r\n"},
+        {"Option4_3", kSonic, "00:00:04:00\t,\t00:00:05:10\t,\tBye\r\n"}};
+    for (const auto& [option, source, part] : cases) {
+        Click(option);
+        Convert(source);
+        EXPECT_TRUE(Target().contains(part)) << option;
+    }
+    const varnuth::StyleSettings& style = window->styleSettings();
+    EXPECT_EQ(
+        (std::vector{style.bold.TextForm(), style.italic, std::string(varnuth::AlignmentCode(style.txtAlignment))}),
+        (std::vector<std::string>{"-1", "-1", "1"}));
+    Convert(kSubRip, {});
+    EXPECT_EQ(messages, (std::vector<std::string>{"2 rows finished!!!", "2 rows finished!!!", "0 rows finished!!!",
+                                                  "0 rows finished!!!"}));
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), (QStringList{"source.txt", "target.out"}));
+}
+
+// A slow source: the run stops at its first buffer until the test lets it go on (or gives up waiting). The
+// progress dialog shows only while the window goes on handling events.
+TEST_F(WindowTest, WindowStaysResponsiveDuringARunAndCancelEndsIt)
+{
+    Convert(kSubRip);
+    const QByteArray previous = Target();
+    std::promise<void> goOn;
+    onRunProgress = [released = goOn.get_future().share()](std::uint64_t) {
+        released.wait_for(std::chrono::milliseconds(kRunTimeoutMs));
+    };
+    Convert(QByteArray("1\r\n00:00:01,000 --> 00:00:02,000\r\nLine\r\n\r\n").repeated(4000),
+            QStringLiteral("target.out"), false);
+    EXPECT_FALSE(Find("cmdConvert")->isEnabled());
+    auto* progress = window->findChild<QProgressDialog*>();
+    ASSERT_NE(progress, nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return progress->isVisible(); }, kRunTimeoutMs));
+    QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+    goOn.set_value();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return messages.size() == 2; }, kRunTimeoutMs));
+    EXPECT_EQ(messages.back(), "Cancelled; the target file was not changed");
+    EXPECT_EQ(Target(), previous);
+    EXPECT_TRUE(Find("cmdConvert")->isEnabled());
+    EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(window->findChild<QProgressDialog*>(), nullptr);
 }
 
 } // namespace
+
+// The window tests need one application for the whole run, on a screen nobody sees.
+int main(int argc, char* argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    UseCompactStyle();
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
