@@ -2,6 +2,8 @@
 
 #include "RunError.h"
 
+#include <algorithm>
+
 #include <cassert>
 #include <utility>
 
@@ -60,7 +62,8 @@ void LineWriter::Append(std::string_view bytes)
         target_.Write(bytes);
         return;
     }
-    std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
+    // std::copy, not memcpy: an empty view may have no data pointer at all.
+    std::copy(bytes.begin(), bytes.end(), buffer_.get() + used_);
     used_ += bytes.size();
 }
 

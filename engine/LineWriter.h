@@ -3,6 +3,7 @@
 #include "TargetFile.h"
 
 #include <cassert>
+#include <algorithm>
 #include <cstring>
 #include <initializer_list>
 #include <memory>
@@ -80,8 +81,7 @@ private:
 /// Copies \p text into room that LineWriter::Reserve gave, at \p out; returns the end of the copy.
 inline char* Put(char* out, std::string_view text) noexcept
 {
-    std::memcpy(out, text.data(), text.size());
-    return out + text.size();
+    return std::copy(text.begin(), text.end(), out);
 }
 
 } // namespace varnuth
