@@ -3,7 +3,6 @@
 #include "RunError.h"
 
 #include <algorithm>
-
 #include <cassert>
 #include <utility>
 
