@@ -17,12 +17,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // reads at every position; 0 keeps the normal buffer.
     const std::string_view source(reinterpret_cast<const char*>(data) + 1, size - 1);
     test::WriteBytes(temp.PathOf("source"), source);
-    LineReader reader(temp.PathOf("source"), data[0] == 0 ? LineReader::kDefaultBufferSize : data[0]);
     // UTF-16 has no plain split to compare with: the decoder must only never crash, fail or not.
     const bool utf16 = source.starts_with("\xFF\xFE") || source.starts_with("\xFE\xFF");
     const std::vector<std::string> expected = test::PlainLines(utf16 ? "" : source);
     std::size_t index = 0;
     try {
+        LineReader reader(temp.PathOf("source"), data[0] == 0 ? LineReader::kDefaultBufferSize : data[0]);
         for (std::string_view line; reader.Next(line); reader.Hold(line)) {
             // The line before stays readable while this one was read, whatever the reads in between.
             if (!utf16
