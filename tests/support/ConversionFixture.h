@@ -6,10 +6,9 @@
 
 namespace varnuth::test {
 
-/// Runs conversions of sources held in memory, in a fresh folder, with the window's defaults.
+/// Converts sources held in memory, in a fresh folder, with the window's defaults.
 class ConversionFixture : public testing::Test {
 protected:
-    /// Writes \p source to "source", converts it to "target" in \p format and returns how the run ended.
     RunOutcome Convert(OutputFormat format, std::string_view source)
     {
         WriteBytes(temp_.PathOf("source"), source);

@@ -30,20 +30,9 @@ std::string ReadBytes(const std::filesystem::path& path)
 
 void WriteBytes(const std::filesystem::path& path, std::string_view bytes)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out) {
+    if (!std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
         std::abort();
     }
-}
-
-std::string CrLf(std::initializer_list<std::string_view> lines)
-{
-    std::string text;
-    for (const std::string_view line : lines) {
-        text.append(line).append("\r\n");
-    }
-    return text;
 }
 
 std::string Utf16(std::u16string_view text, bool bigEndian)
@@ -60,8 +49,7 @@ std::string Utf16(std::u16string_view text, bool bigEndian)
 std::string Repeated(std::string_view text, std::size_t times)
 {
     std::string out;
-    out.reserve(text.size() * times);
-    for (std::size_t i = 0; i < times; ++i) {
+    while (times-- > 0) {
         out += text;
     }
     return out;
@@ -81,32 +69,9 @@ std::vector<std::string> PlainLines(std::string_view bytes)
     return lines;
 }
 
-std::string SubRipSource(std::size_t bytes)
-{
-    std::string source;
-    for (int entry = 1; source.size() < bytes; ++entry) {
-        source += std::to_string(entry) + "\r\n00:00:01,000 --> 00:00:04,000\r\nSome words of text\r\n\r\n";
-    }
-    return source;
-}
-
-std::string SonicSource(std::size_t bytes)
-{
-    constexpr std::string_view kEntry = "0001  00:00:20:13  00:00:24:01  Some words of text\r\n\r\n";
-    return Repeated(kEntry, (bytes + kEntry.size() - 1) / kEntry.size());
-}
-
 ConversionRequest DefaultRequest(std::string source, std::string target, OutputFormat format)
 {
-    ConversionRequest request;
-    request.sourceName = std::move(source);
-    request.targetName = std::move(target);
-    request.format = format;
-    request.alignCentre = true;
-    request.marginLeft = "10";
-    request.marginRight = "10";
-    request.marginBottom = "14";
-    return request;
+    return {std::move(source), std::move(target), format, {}, {}, false, true, false, "10", "10", "14"};
 }
 
 StyleSettings DefaultStyle()
@@ -116,13 +81,10 @@ StyleSettings DefaultStyle()
     return style;
 }
 
-std::vector<std::string> Reported(const RunOutcome& outcome)
+RunOutcome Convert(const std::filesystem::path& source, const std::filesystem::path& target, OutputFormat format)
 {
-    std::vector<std::string> lines;
-    for (const UnconvertedLine& line : outcome.unconverted.first) {
-        lines.push_back(std::to_string(line.number) + ": " + line.reason);
-    }
-    return lines;
+    StyleSettings style = DefaultStyle();
+    return PerformConversion(DefaultRequest(source.string(), target.string(), format), style);
 }
 
 } // namespace varnuth::test

@@ -3,7 +3,6 @@
 #include "ConversionRun.h"
 
 #include <filesystem>
-#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,24 +28,19 @@ private:
 /// Makes \p path hold exactly \p bytes; aborts if it cannot.
 void WriteBytes(const std::filesystem::path& path, std::string_view bytes);
 
-/// Each line followed by CR LF, the way every target line is written.
-[[nodiscard]] std::string CrLf(std::initializer_list<std::string_view> lines);
 /// \p text as UTF-16 bytes after their byte-order mark.
 [[nodiscard]] std::string Utf16(std::u16string_view text, bool bigEndian = false);
 [[nodiscard]] std::string Repeated(std::string_view text, std::size_t times);
 /// The lines of \p bytes split the plain, obviously correct way; a UTF-8 byte-order mark is no part of the first.
 [[nodiscard]] std::vector<std::string> PlainLines(std::string_view bytes);
 
-/// SubRip and Sonic sources of about \p bytes bytes, each entry giving at least one target line.
-[[nodiscard]] std::string SubRipSource(std::size_t bytes);
-[[nodiscard]] std::string SonicSource(std::size_t bytes);
+/// One entry of each source format, each giving one target line.
+inline constexpr std::string_view kSubRipEntry = "1\r\n00:00:01,000 --> 00:00:04,000\r\nSome words of text\r\n\r\n";
+inline constexpr std::string_view kSonicEntry = "0001  00:00:20:13  00:00:24:01  Some words of text\r\n\r\n";
 
-/// A request with the window's defaults: centred, margins 10, 10 and 14.
+/// Converts \p source into \p target with the window's defaults: centred, margins 10, 10 and 14.
 [[nodiscard]] ConversionRequest DefaultRequest(std::string source, std::string target, OutputFormat format);
-/// The window's default style record.
 [[nodiscard]] StyleSettings DefaultStyle();
-
-/// The lines a run did not convert, each as its number, ": " and why.
-[[nodiscard]] std::vector<std::string> Reported(const RunOutcome& outcome);
+RunOutcome Convert(const std::filesystem::path& source, const std::filesystem::path& target, OutputFormat format);
 
 } // namespace varnuth::test

@@ -10,25 +10,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     using namespace varnuth;
     static const test::TempFolder temp;
-    if (size == 0) {
-        return 0;
-    }
-    const std::string_view source(reinterpret_cast<const char*>(data) + 1, size - 1);
-    const std::string sourceName = temp.PathOf("source");
-    const std::string targetName = temp.PathOf("target");
-    test::WriteBytes(sourceName, source);
+    const std::string_view source(reinterpret_cast<const char*>(data), size);
+    test::WriteBytes(temp.PathOf("source"), source.substr(std::min<std::size_t>(size, 1)));
     // A run that fails before opening the target must not be judged by the previous run's target.
-    std::filesystem::remove(targetName);
-
-    StyleSettings style = test::DefaultStyle();
-    const RunOutcome outcome = PerformConversion(
-        test::DefaultRequest(sourceName, targetName, kFormats[data[0] % kFormats.size()].format), style);
-    const std::string target = test::ReadBytes(targetName);
-    const bool describedFailure =
-        outcome.succeeded() || (outcome.error->number() != 0 && !outcome.error->description().empty());
+    std::filesystem::remove(temp.PathOf("target"));
+    const RunOutcome outcome = test::Convert(temp.PathOf("source"), temp.PathOf("target"),
+                                             kFormats[size == 0 ? 0 : data[0] % kFormats.size()].format);
+    const std::string target = test::ReadBytes(temp.PathOf("target"));
     // A UTF-16 source that cannot be decoded at its start fails before the target is created.
-    const bool wholeLines = target.ends_with("\r\n") || (!outcome.succeeded() && target.empty());
-    if (!describedFailure || !wholeLines || test::ReadBytes(sourceName) != source || outcome.count < 0) {
+    if ((outcome.error && (outcome.error->number() == 0 || outcome.error->description().empty()))
+        || !(target.ends_with("\r\n") || (outcome.error && target.empty()))
+        || test::ReadBytes(temp.PathOf("source")) != source.substr(std::min<std::size_t>(size, 1))
+        || outcome.count < 0) {
         std::abort();
     }
     return 0;
