@@ -38,12 +38,15 @@ Converts a SubRip file to an SSA script, or a Sonic listing to a SON or STL scri
       --primary, --secondary, --tertiary COLOUR
                                     a decimal colour value (red + 256 x green + 65536 x blue)
                                     or #RRGGBB (default 16777215)
+      --sections                    SSA inside its v4 sections, for libass-based players
+      --strict                      exit 1 if any source line was not converted
   -h, --help                        show this help and exit
       --version                     show the version and exit
 
 Prints "N rows finished!!!" and exits 0 on success; prints the failure and exits 1 otherwise
-(the target is then as it was before). Usage errors, empty names and text values holding a
-line break, an empty font or size exit 2.
+(the target is then as it was before). Each source line not converted is named on standard
+error. Usage errors, empty names and text values holding a line break, an empty font or size
+exit 2.
 )";
 
 enum Option : int {
