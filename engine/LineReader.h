@@ -135,7 +135,7 @@ private:
     // Both bytes compared at once; the caller makes sure the second is in the buffer.
     static bool IsCarriageReturnLineFeed(const char* terminator)
     {
-        constexpr std::uint16_t kPair = std::bit_cast<std::uint16_t>(std::array<char, 2>{kCarriageReturn, kLineFeed});
+        constexpr auto kPair = std::bit_cast<std::uint16_t>(std::array<char, 2>{kCarriageReturn, kLineFeed});
         std::uint16_t pair = 0;
         std::memcpy(&pair, terminator, sizeof pair);
         return pair == kPair;
