@@ -72,10 +72,14 @@ public:
 
     /// Whether \p word has the shape: each byte XOR the expected one is at most its allowance, which is 9 where a
     /// digit stands (the digits are '0' XOR 0 to 9) and 0 elsewhere.
-    [[nodiscard]] constexpr bool Matches(Word word) const
+    [[nodiscard]] constexpr bool Matches(Word word) const { return (Misfits(word) & kHighBits) == 0; }
+
+    /// A word whose high bits, and only those, mark the bytes of \p word that do not fit; the misfits of several
+    /// words ORed together are tested once.
+    [[nodiscard]] constexpr Word Misfits(Word word) const
     {
         const Word difference = (word | fold_) ^ expected_;
-        return ((((difference & kLowBits) + addend_) | difference) & kHighBits) == 0;
+        return ((difference & kLowBits) + addend_) | difference;
     }
 
 private:

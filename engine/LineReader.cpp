@@ -3,7 +3,6 @@
 #include "RunError.h"
 
 #include <algorithm>
-#include <bit>
 #include <cassert>
 #include <cerrno>
 #include <cstddef>
@@ -11,29 +10,11 @@
 
 #include <sys/stat.h>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace varnuth {
 namespace {
 
 // More than any prefix a conversion puts in place of a long line's start, so that never doubles its storage.
 constexpr std::size_t kPrefixRoom = 256;
-
-// CR LF, CR alone and LF alone all end a line, so files from any platform read alike.
-constexpr char kCarriageReturn = '\r';
-constexpr char kLineFeed = '\n';
-
-// The LF right after a CR is the second half of its terminator and starts no empty line.
-bool StartsPair(char terminator)
-{
-    return terminator == kCarriageReturn;
-}
-bool EndsPair(char next)
-{
-    return next == kLineFeed;
-}
 
 // Checked before opening: opening a FIFO would wait for a writer, and a device may never end.
 void RequireRegularFile(const std::string& name)
@@ -52,31 +33,6 @@ void RequireRegularFile(const std::string& name)
     }
 }
 
-// The first CR or LF in [at, end), or end.
-inline const char* FindLineEnd(const char* at, const char* end)
-{
-#if defined(__SSE2__)
-    // Sixteen bytes per step, both terminators in one pass.
-    constexpr std::ptrdiff_t kWidth = sizeof(__m128i);
-    const __m128i carriageReturns = _mm_set1_epi8(kCarriageReturn);
-    const __m128i lineFeeds = _mm_set1_epi8(kLineFeed);
-    for (; end - at >= kWidth; at += kWidth) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-        const __m128i marks = _mm_or_si128(_mm_cmpeq_epi8(bytes, carriageReturns), _mm_cmpeq_epi8(bytes, lineFeeds));
-        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(marks));
-        if (mask != 0) {
-            return at + std::countr_zero(mask);
-        }
-    }
-#endif
-    for (; at != end; ++at) {
-        if (*at == kCarriageReturn || *at == kLineFeed) {
-            return at;
-        }
-    }
-    return end;
-}
-
 } // namespace
 
 LineReader::LineReader(const std::string& name, const RunControl* control, std::size_t bufferSize)
@@ -91,9 +47,8 @@ LineReader::LineReader(const std::string& name, const RunControl* control, std::
     Refill();
 }
 
-bool LineReader::Next(std::string_view& line)
+bool LineReader::NextAtBufferEnd(std::string_view& line)
 {
-    assert(file_ && "Next after Close");
     if (position_ == filled_ && !LoadNextLine()) {
         return false;
     }
@@ -104,7 +59,6 @@ bool LineReader::Next(std::string_view& line)
         return NextAcrossBuffers(line);
     }
     line = {data + position_, static_cast<std::size_t>(stop - (data + position_))};
-    lineIsLong_ = false;
     SkipLineFeedAfter(static_cast<std::size_t>(stop - data));
     return true;
 }
@@ -126,7 +80,7 @@ bool LineReader::NextAcrossBuffers(std::string_view& line)
         position_ = filled_;
     }
     line = longLine_;
-    lineIsLong_ = true;
+    longLineNumber_ = lineNumber_;
     return true;
 }
 
@@ -149,7 +103,7 @@ bool LineReader::LoadNextLine()
         }
         if (skipLineFeed_) {
             skipLineFeed_ = false;
-            position_ = EndsPair(buffer_[0]) ? 1 : 0;
+            position_ = buffer_[0] == kLineFeed ? 1 : 0;
         }
     } while (position_ == filled_);
     return true;
@@ -167,34 +121,28 @@ bool LineReader::Load()
 
 void LineReader::SkipLineFeedAfter(std::size_t terminator)
 {
+    // The LF right after a CR is the second half of its terminator and starts no empty line.
     position_ = terminator + 1;
-    if (!StartsPair(buffer_[terminator])) {
+    if (buffer_[terminator] != kCarriageReturn) {
         return;
     }
     if (position_ == filled_) {
         skipLineFeed_ = true;
-    } else if (EndsPair(buffer_[position_])) {
+    } else if (buffer_[position_] == kLineFeed) {
         ++position_;
     }
 }
 
-void LineReader::Hold(std::string_view text)
+void LineReader::HoldLongLine(std::string_view text)
 {
-    assert(file_ && "Hold after Close");
-    assert((!lineIsLong_
-            || (text.data() >= longLine_.data() && text.data() + text.size() <= longLine_.data() + longLine_.size()))
+    assert(text.data() >= longLine_.data() && text.data() + text.size() <= longLine_.data() + longLine_.size()
            && "Hold takes a part of the line last read");
-    if (!lineIsLong_) {
-        held_ = text;
-        heldInBuffer_ = true;
-        return;
-    }
     // Handed over whole, so a huge line is never copied; longLine_ takes the old storage for the next long line.
     const auto offset = static_cast<std::size_t>(text.data() - longLine_.data());
     heldStore_.swap(longLine_);
     held_ = std::string_view(heldStore_).substr(offset, text.size());
     heldInBuffer_ = false;
-    lineIsLong_ = false;
+    longLineNumber_ = 0;
 }
 
 void LineReader::MoveHeldInto(std::string& out, std::string_view prefix, std::size_t replaced)

@@ -4,12 +4,20 @@
 #include "SourceDecoder.h"
 #include "TargetFile.h"
 
+#include <array>
+#include <bit>
+#include <cassert>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace varnuth {
 
@@ -41,12 +49,38 @@ public:
 
     /// Sets \p line to the next line without its terminator, valid until the next call; false at the end of the
     /// source. Throws RunError on a read failure.
-    bool Next(std::string_view& line);
+    bool Next(std::string_view& line)
+    {
+        assert(file_ && "Next after Close");
+        const char* const data = buffer_.data();
+        const char* const begin = data + position_;
+        const char* const end = data + filled_;
+        const char* const stop = FindLineEnd(begin, end);
+        // Nearly every line ends inside the buffer with its whole terminator in view, and is read here without a
+        // call; a line running to the buffer's end, or a CR that is its last byte (perhaps half of a CR LF), goes
+        // the long way.
+        if (end - stop < kTerminatorRoom) {
+            return NextAtBufferEnd(line);
+        }
+        ++lineNumber_;
+        line = {begin, static_cast<std::size_t>(stop - begin)};
+        position_ = static_cast<std::size_t>(stop - data) + (IsCarriageReturnLineFeed(stop) ? 2 : 1);
+        return true;
+    }
 
     /// Keeps \p text, a part of the line last read, readable through Held() (and no longer through that line) while
     /// later lines are read. It is copied only when the read buffer is reused; a line longer than the buffer is
     /// handed over, never copied.
-    void Hold(std::string_view text);
+    void Hold(std::string_view text)
+    {
+        assert(file_ && "Hold after Close");
+        if (lineNumber_ == longLineNumber_) {
+            HoldLongLine(text);
+            return;
+        }
+        held_ = text;
+        heldInBuffer_ = true;
+    }
 
     /// The text last held; empty after MoveHeldInto.
     [[nodiscard]] std::string_view Held() const noexcept { return held_; }
@@ -66,6 +100,49 @@ public:
 
 private:
     LineReader(const std::string& name, const RunControl* control, std::size_t bufferSize);
+    // CR LF, CR alone and LF alone all end a line, so files from any platform read alike.
+    static constexpr char kCarriageReturn = '\r';
+    static constexpr char kLineFeed = '\n';
+    // Two bytes: the terminator and the one after it, which may be the LF of a CR LF.
+    static constexpr std::ptrdiff_t kTerminatorRoom = 2;
+
+    /// The first CR or LF in [at, end), or end.
+    static const char* FindLineEnd(const char* at, const char* end)
+    {
+#if defined(__SSE2__)
+        // Sixteen bytes per step, both terminators in one pass.
+        constexpr std::ptrdiff_t kWidth = sizeof(__m128i);
+        const __m128i carriageReturns = _mm_set1_epi8(kCarriageReturn);
+        const __m128i lineFeeds = _mm_set1_epi8(kLineFeed);
+        for (; end - at >= kWidth; at += kWidth) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+            const __m128i marks =
+                _mm_or_si128(_mm_cmpeq_epi8(bytes, carriageReturns), _mm_cmpeq_epi8(bytes, lineFeeds));
+            const auto mask = static_cast<unsigned>(_mm_movemask_epi8(marks));
+            if (mask != 0) {
+                return at + std::countr_zero(mask);
+            }
+        }
+#endif
+        for (; at != end; ++at) {
+            if (*at == kCarriageReturn || *at == kLineFeed) {
+                return at;
+            }
+        }
+        return end;
+    }
+
+    // Both bytes compared at once; the caller makes sure the second is in the buffer.
+    static bool IsCarriageReturnLineFeed(const char* terminator)
+    {
+        constexpr auto kPair = std::bit_cast<std::uint16_t>(std::array<char, 2>{kCarriageReturn, kLineFeed});
+        std::uint16_t pair = 0;
+        std::memcpy(&pair, terminator, sizeof pair);
+        return pair == kPair;
+    }
+
+    bool NextAtBufferEnd(std::string_view& line);
+    void HoldLongLine(std::string_view text);
     bool Refill();
     bool NextAcrossBuffers(std::string_view& line);
     bool LoadNextLine();
@@ -86,7 +163,8 @@ private:
     std::size_t position_ = 0;
     std::size_t filled_ = 0;
     std::string longLine_;
-    bool lineIsLong_ = false;
+    // The number of the line last read if it is longLine_, so that the fast path keeps no flag.
+    long longLineNumber_ = 0;
     std::string_view held_;
     std::string heldStore_;
     bool heldInBuffer_ = false;

@@ -1,26 +1,11 @@
 #include "SonicListing.h"
 
-#include "ByteWords.h"
 #include "RunError.h"
 
 #include <string>
 #include <system_error>
 
 namespace varnuth::sonic {
-namespace {
-
-// Two overlapping words cover the eleven bytes, and both have the same shape.
-bool IsTimecode(std::string_view field)
-{
-    constexpr std::string_view kTimecode = "00:00:00:00";
-    constexpr std::size_t kSecondWordAt = kTimecode.size() - sizeof(words::Word);
-    static_assert(kTimecode.substr(0, sizeof(words::Word)) == kTimecode.substr(kSecondWordAt));
-    constexpr words::Shape kShape(kTimecode);
-    return field.size() == kTimecode.size() && kShape.Matches(words::Load(field.data()))
-           && kShape.Matches(words::Load(field.data() + kSecondWordAt));
-}
-
-} // namespace
 
 void FailShortEntry(std::size_t length, long lineNumber)
 {
@@ -29,10 +14,11 @@ void FailShortEntry(std::size_t length, long lineNumber)
                        + std::to_string(length) + " of at least " + std::to_string(kRestStart) + " characters");
 }
 
-void ReportTimecodes(const EntryFields& entry, long lineNumber, UnconvertedLines& unconverted)
+void ReportNotTimecodes(const EntryFields& entry, long lineNumber, UnconvertedLines& unconverted)
 {
-    const bool start = IsTimecode(entry.start);
-    const bool end = IsTimecode(entry.end);
+    // Each field tested against itself tells which of the two is wrong.
+    const bool start = AreTimecodes(entry.start, entry.start);
+    const bool end = AreTimecodes(entry.end, entry.end);
     if (!start && !end) {
         unconverted.Add(lineNumber, "the start and end are not timecodes HH:MM:SS:FF; copied as they stand");
     } else if (!start) {

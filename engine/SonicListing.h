@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ByteWords.h"
 #include "UnconvertedLines.h"
 
 #include <cstddef>
@@ -47,7 +48,32 @@ inline void RequireEntryLength(std::string_view line, long lineNumber)
             line.substr(kEndTimeStart, kTimecodeWidth), line.substr(kRestStart)};
 }
 
+/// The part of ReportTimecodes that is not inline: names what is wrong with \p entry.
+void ReportNotTimecodes(const EntryFields& entry, long lineNumber, UnconvertedLines& unconverted);
+
+/// Whether \p start and \p end are both timecodes HH:MM:SS:FF.
+[[nodiscard]] inline bool AreTimecodes(std::string_view start, std::string_view end)
+{
+    // Two overlapping words cover each eleven-byte field, all four of the same shape, so one test covers both.
+    constexpr std::string_view kTimecode = "00:00:00:00";
+    constexpr std::size_t kSecondWordAt = kTimecode.size() - sizeof(words::Word);
+    static_assert(kTimecode.size() == kTimecodeWidth
+                  && kTimecode.substr(0, sizeof(words::Word)) == kTimecode.substr(kSecondWordAt));
+    constexpr words::Shape kShape(kTimecode);
+    return start.size() == kTimecodeWidth && end.size() == kTimecodeWidth
+           && ((kShape.Misfits(words::Load(start.data())) | kShape.Misfits(words::Load(start.data() + kSecondWordAt))
+                | kShape.Misfits(words::Load(end.data())) | kShape.Misfits(words::Load(end.data() + kSecondWordAt)))
+               & words::kHighBits)
+                  == 0;
+}
+
 /// Reports the line if its start or end field is not a timecode HH:MM:SS:FF; the fields are copied as they stand.
-void ReportTimecodes(const EntryFields& entry, long lineNumber, UnconvertedLines& unconverted);
+inline void ReportTimecodes(const EntryFields& entry, long lineNumber, UnconvertedLines& unconverted)
+{
+    // Nearly every entry has both timecodes and costs no call.
+    if (!AreTimecodes(entry.start, entry.end)) {
+        ReportNotTimecodes(entry, lineNumber, unconverted);
+    }
+}
 
 } // namespace varnuth::sonic

@@ -54,7 +54,7 @@ bool IsEntryLine(std::string_view line)
 
 // The start timecode and end timecode of an entry line with their separators, which begin its STL line. Copied
 // by fixed sizes, which the compiler turns into a few moves.
-char* PutFields(char* out, std::string_view entryLine)
+inline char* PutFields(char* out, std::string_view entryLine)
 {
     std::memcpy(out, entryLine.data() + sonic::kStartTimeStart, sonic::kTimecodeWidth);
     out += sonic::kTimecodeWidth;
@@ -66,16 +66,24 @@ char* PutFields(char* out, std::string_view entryLine)
     return out + kFieldSeparator.size();
 }
 
-// Composed straight into the target's buffer unless the line is longer than the buffer.
+// An entry longer than the target's buffer, written in pieces.
+void WriteLongEntry(LineWriter& target, std::string_view entryLine)
+{
+    target.WriteLine({entryLine.substr(sonic::kStartTimeStart, sonic::kTimecodeWidth), kFieldSeparator,
+                      entryLine.substr(sonic::kEndTimeStart, sonic::kTimecodeWidth), kFieldSeparator,
+                      entryLine.substr(sonic::kRestStart)});
+}
+
+// Composed straight into the target's buffer; small, so that it is inlined into the loop with the field copies.
 void WriteEntry(LineWriter& target, std::string_view entryLine)
 {
     const std::string_view text = entryLine.substr(sonic::kRestStart);
-    if (char* out = target.Reserve(kFieldsWidth + text.size())) {
-        target.CommitLine(Put(PutFields(out, entryLine), text));
+    char* const out = target.Reserve(kFieldsWidth + text.size());
+    if (out == nullptr) [[unlikely]] {
+        WriteLongEntry(target, entryLine);
         return;
     }
-    target.WriteLine({entryLine.substr(sonic::kStartTimeStart, sonic::kTimecodeWidth), kFieldSeparator,
-                      entryLine.substr(sonic::kEndTimeStart, sonic::kTimecodeWidth), kFieldSeparator, text});
+    target.CommitLine(Put(PutFields(out, entryLine), text));
 }
 
 } // namespace
