@@ -92,7 +92,7 @@ TEST_F(ScriptsTest, BodiesAndReports)
         EXPECT_TRUE(outcome.succeeded()) << source << ": " << OutcomeMessage(outcome);
         const bool marked =
             source.starts_with("\xEF\xBB\xBF") || source.starts_with("\xFF\xFE") || source.starts_with("\xFE\xFF");
-        EXPECT_EQ(Target(), (marked ? "\xEF\xBB\xBF" : ""s) + header + body) << source;
+        EXPECT_EQ(Target(), (marked ? "\xEF\xBB\xBF" : ""s).append(header).append(body)) << source;
         EXPECT_EQ(outcome.count, count) << source;
         std::string lines;
         for (const UnconvertedLine& line : outcome.unconverted.first) {
