@@ -41,15 +41,14 @@ protected:
     TempFolder temp_;
 };
 
-const std::string kSubRip = "1\r\n00:00:01,000 --> 00:00:04,000\r\nHello\r\n\r\n";
-
 // Every exit code: what reaches standard output, what standard error holds, and that nothing else is written.
 TEST_F(ConvertCommandTest, ExitCodesAndWhatEachRunPrints)
 {
-    WriteBytes(PathOf("in.srt"), kSubRip);
-    WriteBytes(PathOf("in.txt"), "0001  00:00:20:13  00:00:24:01  Hello\r\nworld\r\n");
+    WriteBytes(PathOf("in.srt"), std::string(kSubRipEntry));
+    const std::string sonic = PathOf("in.txt");
+    WriteBytes(sonic, "0001  00:00:20:13  00:00:24:01  Hello\r\nworld\r\n");
     WriteBytes(PathOf("large.srt"), Repeated(kSubRipEntry, 4000));
-    WriteBytes(PathOf("stray.srt"), Repeated("stray\r\n", 22) + kSubRip);
+    WriteBytes(PathOf("stray.srt"), Repeated("stray\r\n", 22) + std::string(kSubRipEntry));
     WriteBytes(PathOf("target"), "keep me");
     std::string report;
     for (int line = 1; line <= 20; ++line) {
@@ -58,64 +57,55 @@ TEST_F(ConvertCommandTest, ExitCodesAndWhatEachRunPrints)
     report += "varnuth-convert: ... and 2 more\n";
     const std::string in = PathOf("in.srt");
     const std::string never = PathOf("never");
+    const std::string target = PathOf("target");
+    const std::vector<std::string> styled = {"--font",     "Arial",      "--size",     "10.5",          "--bold",
+                                             "--align",    "right",      "--primary",  "#FF0000",       "--secondary",
+                                             "65280",      "--tertiary", "#0000ff",    "--margin-left", "",
+                                             "--sections", in,           "/dev/stdout"};
+    const std::string missing = "varnuth-convert: Cannot read the source file \"" + PathOf("missing\\033[2J\\177.srt")
+                                + "\": No such file or directory\n";
     const std::string usage = "Usage: varnuth-convert [options] SOURCE TARGET";
-    const struct {
-        std::vector<std::string> arguments;
-        int exitCode;
-        std::string err;      // contained in standard error
-        std::string out = {}; // contained in standard output
-        std::string shell = {};
-    } cases[] = {
-        {{"--font", "Arial", "--size", "10.5", "--bold", "--align", "right", "--primary", "#FF0000", "--secondary",
-          "65280", "--tertiary", "#0000ff", "--margin-left", "", "--sections", in, "/dev/stdout"},
-         0,
-         "",
-         "\r\nStyle: Default,Arial,10.5,255,65280,16711680,0,-1,0,2,0,3,,10,14\r\n\r\n[Events]\r\n"},
-        {{"-f", "stl", PathOf("in.txt"), "/dev/stdout"}, 0, "", "\r\n00:00:20:13\t,\t00:00:24:01\t,\tHello|world\r\n"},
-        {{"--help"}, 0, "", usage + "\n"},
-        {{PathOf("stray.srt"), PathOf("out.ssa")}, 0, report, "1 rows finished!!!\n"},
-        {{"--strict", PathOf("stray.srt"), PathOf("out.ssa")}, 1, report, "1 rows finished!!!\n"},
-        {{PathOf("missing\033[2J\177.srt"), PathOf("target")},
-         1,
-         "varnuth-convert: Cannot read the source file \"" + PathOf("missing\\033[2J\\177.srt")
-             + "\": No such file or directory\n"},
+    // The arguments, the exit code, what standard error and standard output contain, and the shell's commands first.
+    const std::tuple<std::vector<std::string>, int, std::string, std::string, std::string> cases[] = {
+        {styled, 0, "", "\r\nStyle: Default,Arial,10.5,255,65280,16711680,0,-1,0,2,0,3,,10,14\r\n\r\n[Events]\r\n", ""},
+        {{"-f", "stl", sonic, "/dev/stdout"}, 0, "", "\r\n00:00:20:13\t,\t00:00:24:01\t,\tHello|world\r\n", ""},
+        {{"--help"}, 0, "", usage + "\n", ""},
+        {{PathOf("stray.srt"), PathOf("out.ssa")}, 0, report, "1 rows finished!!!\n", ""},
+        {{"--strict", PathOf("stray.srt"), PathOf("out.ssa")}, 1, report, "1 rows finished!!!\n", ""},
+        {{PathOf("missing\033[2J\177.srt"), target}, 1, missing, "", ""},
         {{"--help"}, 1, "write error on standard output: No space left on device", "", "exec >/dev/full; "},
         {{"--version"}, 1, "write error on standard output: Bad file descriptor", "", "exec >&-; "},
         {{in, PathOf("out.ssa")}, 1, "write error on standard output", "", "exec >/dev/full; "},
-        {{PathOf("large.srt"), PathOf("target")},
-         1,
-         "File too large; the target file was not changed",
-         "",
-         "ulimit -f 64; "},
-        {{"--frobnicate", in, never}, 2, "unknown option '--frobnicate'"},
-        {{"-bx.srt", in, never}, 2, "unknown option '-b'"},
-        {{"-f", "ass", in, never}, 2, "unknown format 'ass'"},
-        {{"--primary", "#12345", in, never}, 2, "invalid colour"},
-        {{"--primary", "16777216", in, never}, 2, "invalid colour"},
-        {{"--align", "middle", in, never}, 2, "unknown alignment"},
-        {{"--size", "18\r\nDialogue: injected", in, never}, 2, "--size must not hold a line break"},
-        {{"--margin-bottom", "14\n", in, never}, 2, "--margin-bottom must not hold a line break"},
-        {{"--font", "Arial\r", in, never}, 2, "--font must not hold a line break"},
-        {{"--font", "", in, never}, 2, "--font must not be empty"},
-        {{"--size", "", in, never}, 2, "--size must not be empty"},
-        {{"", never}, 2, "SOURCE and TARGET must not be empty"},
-        {{in, ""}, 2, "SOURCE and TARGET must not be empty"},
-        {{in}, 2, "SOURCE and TARGET are both needed"},
-        {{in, never, "extra"}, 2, "too many operands"},
-        {{in, never, "--font"}, 2, "option '--font' needs a value"},
-        {{"--sections", "-f", "son", in, never}, 2, "--sections is for the SSA format only"},
-        {{"--format=stl", "--sections", in, never}, 2, "--sections is for the SSA format only"},
+        {{PathOf("large.srt"), target}, 1, "File too large; the target file was not changed", "", "ulimit -f 64; "},
+        {{"--frobnicate", in, never}, 2, "unknown option '--frobnicate'", "", ""},
+        {{"-bx.srt", in, never}, 2, "unknown option '-b'", "", ""},
+        {{"-f", "ass", in, never}, 2, "unknown format 'ass'", "", ""},
+        {{"--primary", "#12345", in, never}, 2, "invalid colour", "", ""},
+        {{"--primary", "16777216", in, never}, 2, "invalid colour", "", ""},
+        {{"--align", "middle", in, never}, 2, "unknown alignment", "", ""},
+        {{"--size", "18\r\nDialogue: injected", in, never}, 2, "--size must not hold a line break", "", ""},
+        {{"--margin-bottom", "14\n", in, never}, 2, "--margin-bottom must not hold a line break", "", ""},
+        {{"--font", "Arial\r", in, never}, 2, "--font must not hold a line break", "", ""},
+        {{"--font", "", in, never}, 2, "--font must not be empty", "", ""},
+        {{"--size", "", in, never}, 2, "--size must not be empty", "", ""},
+        {{"", never}, 2, "SOURCE and TARGET must not be empty", "", ""},
+        {{in, ""}, 2, "SOURCE and TARGET must not be empty", "", ""},
+        {{in}, 2, "SOURCE and TARGET are both needed", "", ""},
+        {{in, never, "extra"}, 2, "too many operands", "", ""},
+        {{in, never, "--font"}, 2, "option '--font' needs a value", "", ""},
+        {{"--sections", "-f", "son", in, never}, 2, "--sections is for the SSA format only", "", ""},
+        {{"--format=stl", "--sections", in, never}, 2, "--sections is for the SSA format only", "", ""},
     };
-    for (const auto& c : cases) {
-        const CommandResult result = Run(c.arguments, c.shell);
-        EXPECT_EQ(result.exitCode, c.exitCode) << c.err << result.err;
-        EXPECT_NE(result.out.find(c.out), std::string::npos) << c.out;
-        EXPECT_TRUE(c.exitCode != 2 || result.out.empty()) << c.err;
-        EXPECT_NE(result.err.find(c.err), std::string::npos) << c.err << " in " << result.err;
-        EXPECT_EQ(result.err.find(usage) != std::string::npos, c.exitCode == 2) << c.err;
-        EXPECT_TRUE(c.exitCode != 0 || result.err == c.err) << result.err;
-        EXPECT_FALSE(fs::exists(never)) << c.err;
-        EXPECT_EQ(ReadBytes(PathOf("target")), "keep me");
+    for (const auto& [arguments, exitCode, err, out, shell] : cases) {
+        const CommandResult result = Run(arguments, shell);
+        EXPECT_EQ(result.exitCode, exitCode) << err << result.err;
+        EXPECT_NE(result.out.find(out), std::string::npos) << out;
+        EXPECT_TRUE(exitCode != 2 || result.out.empty()) << err;
+        EXPECT_NE(result.err.find(err), std::string::npos) << err << " in " << result.err;
+        EXPECT_EQ(result.err.find(usage) != std::string::npos, exitCode == 2) << err;
+        EXPECT_TRUE(exitCode != 0 || result.err == err) << result.err;
+        EXPECT_FALSE(fs::exists(never)) << err;
+        EXPECT_EQ(ReadBytes(target), "keep me");
     }
     EXPECT_TRUE(fs::is_symlink("/dev/stdout")); // the system's own link is written through, never replaced
 }

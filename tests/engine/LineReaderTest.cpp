@@ -51,17 +51,11 @@ TEST(LineReaderTest, SplitsAtEveryLineEndWithReadsSplitAnywhere)
         {Utf16(u"one\r\nt\u00E9\u4E2D\U0001F600\n\r\n"), {"one", "t\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80", ""}},
         {Utf16(u"one\r\nt\u00E9\U0001F600", true), {"one", "t\xC3\xA9\xF0\x9F\x98\x80"}},
         {Utf16(u""), {}},
-        {Utf16(u"\u4E2D\u4E2D\u4E2D\u4E2D\u4E2D\u4E2D\u4E2D\u4E2D\u4E2D\u4E2D\u4E2D\u4E2D"),
-         {Repeated("\xE4\xB8\xAD", 12)}},
+        {Utf16(std::u16string(12, u'\u4E2D')), {Repeated("\xE4\xB8\xAD", 12)}},
         {Utf16(u"ab") + "c", {"it is UTF-16 with an odd number of bytes at byte 6"}},
         {Utf16(u"ab\xD83D"), {"it is UTF-16 with an unpaired surrogate at byte 6"}},
-        {Utf16(u"ab\xD83D"
-               u"c"),
-         {"it is UTF-16 with an unpaired surrogate at byte 6"}},
-        {Utf16(u"a\xDE00"
-               u"b",
-               true),
-         {"it is UTF-16 with an unpaired surrogate at byte 4"}},
+        {Utf16(u"ab\xD83D\x0063"), {"it is UTF-16 with an unpaired surrogate at byte 6"}},
+        {Utf16(u"a\xDE00\x0062", true), {"it is UTF-16 with an unpaired surrogate at byte 4"}},
     };
     for (const auto& entry : std::filesystem::recursive_directory_iterator(VARNUTH_FUZZ_DIR)) {
         if (entry.is_regular_file() && entry.path().parent_path().filename() == "corpus") {

@@ -6,6 +6,7 @@ namespace varnuth::test {
 namespace {
 
 using namespace std::string_literals;
+using enum OutputFormat;
 
 class ScriptsTest : public ConversionFixture {};
 
@@ -14,10 +15,10 @@ TEST_F(ScriptsTest, EachFormatWritesItsWholeScript)
 {
     const std::filesystem::path folder = VARNUTH_SCRIPTS;
     const std::tuple<OutputFormat, bool, const char*, const char*> cases[] = {
-        {OutputFormat::SSA, false, "entries.srt", "entries.ssa"},
-        {OutputFormat::SSA, true, "entries.srt", "entries-sections.ssa"},
-        {OutputFormat::SON, false, "bitmaps.txt", "bitmaps.son"},
-        {OutputFormat::STL, false, "texts.txt", "texts.stl"}};
+        {SSA, false, "entries.srt", "entries.ssa"},
+        {SSA, true, "entries.srt", "entries-sections.ssa"},
+        {SON, false, "bitmaps.txt", "bitmaps.son"},
+        {STL, false, "texts.txt", "texts.stl"}};
     for (const auto& [format, sections, source, script] : cases) {
         request_.ssaSections = sections;
         EXPECT_TRUE(Convert(format, ReadBytes(folder / source)).succeeded()) << script;
@@ -25,22 +26,17 @@ TEST_F(ScriptsTest, EachFormatWritesItsWholeScript)
     }
 }
 
-std::string Dialogue(std::string_view times, std::string_view text)
-{
-    return "Dialogue: Marked=0,"s.append(times).append(",Default,TAV,0000,0000,0000,!Effect,").append(text) + "\r\n";
-}
-
-std::string Son(std::string_view entry)
-{
-    return "Display_Area\t(0 2 719 479)\r\n"s.append(entry) + "\r\n";
-}
-
 // Sources end lines in LF only, which the reader's own table shows to be read as CR LF is. A source with a
 // byte-order mark gives a target with the UTF-8 mark before the header.
 TEST_F(ScriptsTest, BodiesAndReports)
 {
-    const std::string hello = Dialogue("0:00:01.00,0:00:04.00", "Hello\\Nworld");
-    const std::string second = Dialogue("0:01:02.34,0:01:05.67", "Second entry");
+    const auto dialogue = [](std::string_view times, std::string_view text) {
+        return "Dialogue: Marked=0,"s.append(times).append(",Default,TAV,0000,0000,0000,!Effect,").append(text)
+               + "\r\n";
+    };
+    const auto son = [](std::string_view entry) { return "Display_Area\t(0 2 719 479)\r\n"s.append(entry) + "\r\n"; };
+    const std::string hello = dialogue("0:00:01.00,0:00:04.00", "Hello\\Nworld");
+    const std::string second = dialogue("0:01:02.34,0:01:05.67", "Second entry");
     const std::string helloEntry = "00:00:01,000 --> 00:00:04,000\nHello\nworld\n";
     const std::string secondEntry = "00:01:02,345 --> 00:01:05,678\nSecond entry";
     const std::string byeText = "00:01:02:00\t,\t00:01:04:29\t,\tBye";
@@ -52,102 +48,83 @@ TEST_F(ScriptsTest, BodiesAndReports)
     const std::string noTimes = ": '-->' but no times that can be read; ";
     const std::string both = ": the start and end are not timecodes HH:MM:SS:FF; copied as they stand\n";
     const std::string cafe = "Caf\xC3\xA9";
-    const struct {
-        OutputFormat format;
-        std::string source;
-        std::string body;
-        int count;
-        std::string reported;
-    } cases[] = {
-        {OutputFormat::SSA, helloEntry + "\n" + secondEntry, hello + second, 2, ""},
-        {OutputFormat::SSA, "\n\n1\n" + helloEntry + "\n\n\n", hello, 1, ""},
-        {OutputFormat::SSA,
+    const std::string end = ": the end is not a timecode HH:MM:SS:FF; copied as it stands\n";
+    // Format, source, body after the header, count, unconverted lines reported.
+    const std::tuple<OutputFormat, std::string, std::string, int, std::string> cases[] = {
+        {SSA, "\n\n1\n" + helloEntry + "\n\n\n", hello, 1, ""},
+        {SSA,
          "00:00:01,000 --> 00:00:04,000\n\n" + helloEntry
-             + "\n00:00:05,000 --> 00:00:06,000\n"
-               "00:00:05,000 --> 00:00:06,000\n",
+             + "\n00:00:05,000 --> 00:00:06,000\n00:00:05,000 --> 00:00:06,000\n",
          hello, 1, "1" + noText + "7" + noText + "8" + noText},
-        {OutputFormat::SSA, "title\n" + helloEntry + "\n \t\n2\n\ndropped\n3\n4\n" + secondEntry, hello + second, 2,
+        {SSA, "title\n" + helloEntry + "\n \t\n2\n\ndropped\n3\n4\n" + secondEntry, hello + second, 2,
          "1" + outside + "6: spaces or tabs outside an entry; dropped\n7" + number + "9" + outside + "10" + number},
-        {OutputFormat::SSA, helloEntry + "\n2", hello, 1, "5" + number},
-        {OutputFormat::SSA, "1\n00:00:01,000 --> soon\nHello\n\n" + secondEntry + "\na --> b",
-         Dialogue("0:01:02.34,0:01:05.67", "Second entry\\Na --> b"), 1,
+        {SSA, helloEntry + "\n2", hello, 1, "5" + number},
+        {SSA, "1\n00:00:01,000 --> soon\nHello\n\n" + secondEntry + "\na --> b",
+         dialogue("0:01:02.34,0:01:05.67", "Second entry\\Na --> b"), 1,
          "1" + number + "2" + noTimes + "dropped\n3" + outside + "7" + noTimes + "kept as text\n"},
-        {OutputFormat::SSA, "00:00:01,000 --> 00:00:04,000\n   \n\xE1\xBA\xBF\xA9\xFF"s + '\0' + "!\n2\n" + secondEntry,
-         Dialogue("0:00:01.00,0:00:04.00", "   \\N\xE1\xBA\xBF\xA9\xFF"s + '\0' + "!\\N2") + second, 2, ""},
-        {OutputFormat::SSA, Utf16(u"00:00:01,000 --> 00:00:04,000\nCaf\u00E9\n"),
-         Dialogue("0:00:01.00,0:00:04.00", cafe), 1, ""},
-        {OutputFormat::SON, "\n0001ab00:00:20:13\t\t00:00:24:01xy0001.bmp  \n\n\n",
-         Son("0001\t00:00:20:13\t00:00:24:01\t0001.bmp  "), 1, ""},
-        {OutputFormat::SON,
+        {SSA, "00:00:01,000 --> 00:00:04,000\n   \n\xE1\xBA\xBF\xA9\xFF"s + '\0' + "!\n2\n" + secondEntry,
+         dialogue("0:00:01.00,0:00:04.00", "   \\N\xE1\xBA\xBF\xA9\xFF"s + '\0' + "!\\N2") + second, 2, ""},
+        {SSA, Utf16(u"00:00:01,000 --> 00:00:04,000\nCaf\u00E9\n"), dialogue("0:00:01.00,0:00:04.00", cafe), 1, ""},
+        {SON, "\n0001ab00:00:20:13\t\t00:00:24:01xy0001.bmp  \n\n\n", son("0001\t00:00:20:13\t00:00:24:01\t0001.bmp  "),
+         1, ""},
+        {SON,
          "00001 00:00:20:13  00:00:24:01  \n" + std::string(40, ' ') + "\nTitle of the listing, with no times at all",
-         Son("0000\t00:00:20:13\t00:00:24:01\t") + Son("    \t           \t           \t        ")
-             + Son("Titl\tof the list\tg, with no \tmes at all"),
+         son("0000\t00:00:20:13\t00:00:24:01\t") + son("    \t           \t           \t        ")
+             + son("Titl\tof the list\tg, with no \tmes at all"),
          3, "2" + both + "3" + both},
-        {OutputFormat::SON, Utf16(u"0001  00:00:20:13  00:00:24:01  Caf\u00E9", true),
-         Son("0001\t00:00:20:13\t00:00:24:01\t" + cafe), 1, ""},
-        {OutputFormat::STL, byeLine + byeLine + "\n\n", bye + bye, 0, ""},
-        {OutputFormat::STL, byeLine + "\n  again  \n\n", bye + byeText + "|  again  \r\n", 1, ""},
-        {OutputFormat::STL, "\nNote: a title\n\n" + byeLine, "|Note: a title\r\n" + bye, 1, ""},
-        {OutputFormat::STL, "0002  00:01:02:00  anything!!!  \n0002  0a:00:20:13  00:00:24;01  x\n",
-         "00:01:02:00\t,\tanything!!!\t,\t\r\n0a:00:20:13\t,\t00:00:24;01\t,\tx\r\n", 0,
-         "1: the end is not a timecode HH:MM:SS:FF; copied as it stands\n2" + both},
-        {OutputFormat::STL, byeLine + "   \nNote: 00:00:20:13  00:00:24:01  x\n0003  00:01:05.00  00:01:06:29  No\n",
+        {SON, Utf16(u"0001  00:00:20:13  00:00:24:01  Caf\u00E9", true), son("0001\t00:00:20:13\t00:00:24:01\t" + cafe),
+         1, ""},
+        {STL, byeLine + byeLine + "\n\n", bye + bye, 0, ""},
+        {STL, byeLine + "\n  again  \n\n", bye + byeText + "|  again  \r\n", 1, ""},
+        {STL, "\nNote: a title\n\n" + byeLine, "|Note: a title\r\n" + bye, 1, ""},
+        {STL, "0002  00:01:02:00  anything!!!  \n0002  0a:00:20:13  00:00:24;01  x\n",
+         "00:01:02:00\t,\tanything!!!\t,\t\r\n0a:00:20:13\t,\t00:00:24;01\t,\tx\r\n", 0, "1" + end + "2" + both},
+        {STL, byeLine + "   \nNote: 00:00:20:13  00:00:24:01  x\n0003  00:01:05.00  00:01:06:29  No\n",
          byeText + "|   |Note: 00:00:20:13  00:00:24:01  x|0003  00:01:05.00  00:01:06:29  No\r\n", 3, ""},
-        {OutputFormat::STL, "\xEF\xBB\xBF" + byeLine + "more\n", byeText + "|more\r\n", 1, ""},
-        {OutputFormat::STL, "0005  00:00:20:13  00:0::24:01  a\n0006  00:00:20:13  00:00:2\xB0:01  b\n",
-         "00:00:20:13\t,\t00:0::24:01\t,\ta\r\n00:00:20:13\t,\t00:00:2\xB0:01\t,\tb\r\n", 0,
-         "1: the end is not a timecode HH:MM:SS:FF; copied as it stands\n"
-         "2: the end is not a timecode HH:MM:SS:FF; copied as it stands\n"},
+        {STL, "\xEF\xBB\xBF" + byeLine + "more\n", byeText + "|more\r\n", 1, ""},
+        {STL, "0005  00:00:20:13  00:0::24:01  a\n0006  00:00:20:13  00:00:2\xB0:01  b\n",
+         "00:00:20:13\t,\t00:0::24:01\t,\ta\r\n00:00:20:13\t,\t00:00:2\xB0:01\t,\tb\r\n", 0, "1" + end + "2" + end},
     };
-    for (const auto& c : cases) {
-        ASSERT_TRUE(Convert(c.format, "").succeeded());
+    for (const auto& [format, source, body, count, reported] : cases) {
+        ASSERT_TRUE(Convert(format, "").succeeded());
         const std::string header = Target();
-        const RunOutcome outcome = Convert(c.format, c.source);
-        EXPECT_TRUE(outcome.succeeded()) << c.source << ": " << OutcomeMessage(outcome);
-        const bool marked = c.source.starts_with("\xEF\xBB\xBF") || c.source.starts_with("\xFF\xFE")
-                            || c.source.starts_with("\xFE\xFF");
-        EXPECT_EQ(Target(), (marked ? "\xEF\xBB\xBF" : ""s) + header + c.body) << c.source;
-        EXPECT_EQ(outcome.count, c.count) << c.source;
-        std::string reported;
+        const RunOutcome outcome = Convert(format, source);
+        EXPECT_TRUE(outcome.succeeded()) << source << ": " << OutcomeMessage(outcome);
+        const bool marked =
+            source.starts_with("\xEF\xBB\xBF") || source.starts_with("\xFF\xFE") || source.starts_with("\xFE\xFF");
+        EXPECT_EQ(Target(), (marked ? "\xEF\xBB\xBF" : ""s).append(header).append(body)) << source;
+        EXPECT_EQ(outcome.count, count) << source;
+        std::string lines;
         for (const UnconvertedLine& line : outcome.unconverted.first) {
-            reported += std::to_string(line.number) + ": " + line.reason + "\n";
+            lines += std::to_string(line.number) + ": " + line.reason + "\n";
         }
-        EXPECT_EQ(reported, c.reported) << c.source;
+        EXPECT_EQ(lines, reported) << source;
     }
 }
 
 // Only the style line follows the settings; the choices a run copies into the style record outlive it.
 TEST_F(ScriptsTest, StyleLineFromSettingsAndChoices)
 {
-    const struct {
-        CheckState bold;
-        CheckState italic;
-        bool left, centre, right;
-        std::string_view fields; // Bold to Alignment
-    } cases[] = {{CheckState::Checked, CheckState::Checked, false, true, false, "-1,-1,2,0,2"},
-                 {CheckState::Greyed, CheckState::Greyed, true, true, false, "0,0,2,0,2"},
-                 {CheckState::Unchecked, CheckState::Greyed, true, false, true, "0,0,2,0,3"},
-                 {CheckState::Unchecked, CheckState::Unchecked, false, false, false, "0,0,2,0,3"},
-                 {CheckState::Checked, CheckState::Unchecked, true, false, false, "-1,0,2,0,1"}};
-    style_.str_fontname = std::string("Arial");
-    style_.str_fontsize = "10.5";
-    style_.primarycolor = 255;
-    style_.secondarycolor = 65280;
-    style_.tertiarycolor = 0;
+    // Bold, Italic, the three alignment buttons, and the style line's fields from Bold to Alignment.
+    const std::tuple<CheckState, CheckState, bool, bool, bool, std::string_view> cases[] = {
+        {CheckState::Checked, CheckState::Checked, false, true, false, "-1,-1,2,0,2"},
+        {CheckState::Greyed, CheckState::Greyed, true, true, false, "0,0,2,0,2"},
+        {CheckState::Unchecked, CheckState::Greyed, true, false, true, "0,0,2,0,3"},
+        {CheckState::Unchecked, CheckState::Unchecked, false, false, false, "0,0,2,0,3"},
+        {CheckState::Checked, CheckState::Unchecked, true, false, false, "-1,0,2,0,1"}};
     request_.marginLeft = "";
     request_.marginRight = " 7x";
     request_.marginBottom = "1,2";
-    for (const auto& c : cases) {
+    for (const auto& [bold, italic, left, centre, right, fields] : cases) {
         style_.txtAlignment = Alignment::Right;
-        request_.boldValue = c.bold;
-        request_.italicValue = c.italic;
-        request_.alignLeft = c.left;
-        request_.alignCentre = c.centre;
-        request_.alignRight = c.right;
-        ASSERT_TRUE(Convert(OutputFormat::SSA, "").succeeded());
-        EXPECT_TRUE(
-            Target().ends_with("\r\nStyle: Default,Arial,10.5,255,65280,0,0,"s.append(c.fields) + ",, 7x,1,2\r\n"))
-            << c.fields;
+        request_.boldValue = bold;
+        request_.italicValue = italic;
+        request_.alignLeft = left;
+        request_.alignCentre = centre;
+        request_.alignRight = right;
+        ASSERT_TRUE(Convert(SSA, "").succeeded());
+        const std::string line = "\r\nStyle: Default,VNI-Helve,18,16777215,16777215,16777215,0,"s.append(fields);
+        EXPECT_TRUE(Target().ends_with(line + ",, 7x,1,2\r\n")) << fields;
     }
     EXPECT_EQ(style_.bold.TextForm() + style_.italic, "-10");
     EXPECT_EQ(style_.txtAlignment, Alignment::Left);
