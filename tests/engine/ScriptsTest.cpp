@@ -52,6 +52,10 @@ TEST_F(ScriptsTest, BodiesAndReports)
     const std::string noTimes = ": '-->' but no times that can be read; ";
     const std::string both = ": the start and end are not timecodes HH:MM:SS:FF; copied as they stand\n";
     const std::string cafe = "Caf\xC3\xA9";
+    // Wide enough that dialogues grow across the target's buffer end; huge ones do not fit in that buffer at all.
+    const std::string wide(1000, 'w');
+    const std::string huge(200000, 'h');
+    const std::string hugeTimes = "00:00:05,000 --> 00:00:06,000\n";
     const struct {
         OutputFormat format;
         std::string source;
@@ -74,6 +78,11 @@ TEST_F(ScriptsTest, BodiesAndReports)
          "1" + number + "2" + noTimes + "dropped\n3" + outside + "7" + noTimes + "kept as text\n"},
         {OutputFormat::SSA, "00:00:01,000 --> 00:00:04,000\n   \n\xE1\xBA\xBF\xA9\xFF"s + '\0' + "!\n2\n" + secondEntry,
          Dialogue("0:00:01.00,0:00:04.00", "   \\N\xE1\xBA\xBF\xA9\xFF"s + '\0' + "!\\N2") + second, 2, ""},
+        {OutputFormat::SSA,
+         Repeated(helloEntry + wide + "\n\n", 200) + hugeTimes + "x\n" + huge + "\n\n" + hugeTimes + huge + "\nx\ny",
+         Repeated(Dialogue("0:00:01.00,0:00:04.00", "Hello\\Nworld\\N" + wide), 200)
+             + Dialogue("0:00:05.00,0:00:06.00", "x\\N" + huge) + Dialogue("0:00:05.00,0:00:06.00", huge + "\\Nx\\Ny"),
+         202, ""},
         {OutputFormat::SSA, Utf16(u"00:00:01,000 --> 00:00:04,000\nCaf\u00E9\n"),
          Dialogue("0:00:01.00,0:00:04.00", cafe), 1, ""},
         {OutputFormat::SON, "\n0001ab00:00:20:13\t\t00:00:24:01xy0001.bmp  \n\n\n",
