@@ -36,7 +36,7 @@ void RequireRegularFile(const std::string& name)
 } // namespace
 
 LineReader::LineReader(const std::string& name, const RunControl* control, std::size_t bufferSize)
-    : name_(name), control_(control), decoder_(name), buffer_(std::max(bufferSize, kSmallestBuffer))
+    : name_(name), control_(control), decoder_(name), buffer_(std::max(bufferSize, kSmallestBuffer) + kScanWidth)
 {
     RequireRegularFile(name);
     file_.reset(std::fopen(name.c_str(), "rb"));
@@ -45,9 +45,23 @@ LineReader::LineReader(const std::string& name, const RunControl* control, std::
     }
     // The byte-order mark must be known before the target's first line is written.
     Refill();
+    Rescan();
 }
 
 bool LineReader::NextAtBufferEnd(std::string_view& line)
+{
+    const bool read = ReadAtBufferEnd(line);
+    Rescan();
+    return read;
+}
+
+void LineReader::Rescan()
+{
+    marksAt_ = position_;
+    marks_ = TerminatorsAt(buffer_.data() + position_);
+}
+
+bool LineReader::ReadAtBufferEnd(std::string_view& line)
 {
     if (position_ == filled_ && !LoadNextLine()) {
         return false;
@@ -167,7 +181,7 @@ bool LineReader::Refill()
         throw RunError(static_cast<int>(std::errc::operation_canceled), "Cancelled");
     }
     position_ = 0;
-    filled_ = decoder_.Read(file_.get(), buffer_);
+    filled_ = decoder_.Read(file_.get(), {buffer_.data(), buffer_.size() - kScanWidth});
     bytesRead_ += filled_;
     if (control_ != nullptr && control_->progress) {
         control_->progress(bytesRead_);

@@ -4,9 +4,11 @@
 #include "SourceDecoder.h"
 #include "TargetFile.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cassert>
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -53,18 +55,35 @@ public:
     {
         assert(file_ && "Next after Close");
         const char* const data = buffer_.data();
-        const char* const begin = data + position_;
-        const char* const end = data + filled_;
-        const char* const stop = FindLineEnd(begin, end);
+        // Local copies, so that no store through a char pointer between two lines makes them be read again.
+        std::size_t marksAt = marksAt_;
+        TerminatorMask marks = marks_;
+        while (marks == 0) {
+            marksAt = std::max(marksAt + kScanWidth, position_);
+            if (marksAt >= filled_) {
+                return NextAtBufferEndInto(line);
+            }
+            marks = TerminatorsAt(data + marksAt);
+        }
+        const std::size_t stop = marksAt + static_cast<std::size_t>(std::countr_zero(marks));
         // Nearly every line ends inside the buffer with its whole terminator in view, and is read here without a
         // call; a line running to the buffer's end, or a CR that is its last byte (perhaps half of a CR LF), goes
-        // the long way.
-        if (end - stop < kTerminatorRoom) {
-            return NextAtBufferEnd(line);
+        // the long way. Marks past the filled part stand for stale bytes and go the long way too.
+        if (stop + kTerminatorRoom > filled_) {
+            return NextAtBufferEndInto(line);
         }
         ++lineNumber_;
-        line = {begin, static_cast<std::size_t>(stop - begin)};
-        position_ = static_cast<std::size_t>(stop - data) + (IsCarriageReturnLineFeed(stop) ? 2 : 1);
+        line = {data + position_, stop - position_};
+        const bool pair = IsCarriageReturnLineFeed(data + stop);
+        position_ = stop + (pair ? 2 : 1);
+        // The terminator's mark goes, and the LF's of a CR LF with it; an LF past the block is skipped by starting
+        // the next block at position_.
+        marks &= marks - 1;
+        if (pair) {
+            marks &= marks - 1;
+        }
+        marks_ = marks;
+        marksAt_ = marksAt;
         return true;
     }
 
@@ -104,7 +123,38 @@ private:
     static constexpr char kCarriageReturn = '\r';
     static constexpr char kLineFeed = '\n';
     // Two bytes: the terminator and the one after it, which may be the LF of a CR LF.
-    static constexpr std::ptrdiff_t kTerminatorRoom = 2;
+    static constexpr std::size_t kTerminatorRoom = 2;
+
+    // The terminators of a block of bytes are found at once, one bit each, and lines shorter than a block are then
+    // read without looking at their bytes again. The buffer has a block of spare bytes after its end, so that a block
+    // may start anywhere in it.
+    using TerminatorMask = std::uint64_t;
+    static constexpr std::size_t kScanWidth = 64;
+    static_assert(sizeof(TerminatorMask) * CHAR_BIT == kScanWidth);
+
+    /// A bit for each CR or LF among the kScanWidth bytes at \p at.
+    static TerminatorMask TerminatorsAt(const char* at)
+    {
+#if defined(__SSE2__)
+        const __m128i carriageReturns = _mm_set1_epi8(kCarriageReturn);
+        const __m128i lineFeeds = _mm_set1_epi8(kLineFeed);
+        const auto sixteenAt = [&](std::size_t offset) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + offset));
+            const __m128i found =
+                _mm_or_si128(_mm_cmpeq_epi8(bytes, carriageReturns), _mm_cmpeq_epi8(bytes, lineFeeds));
+            return TerminatorMask{static_cast<std::uint16_t>(_mm_movemask_epi8(found))} << offset;
+        };
+        // Spelled out, as the compiler keeps a loop here.
+        static_assert(kScanWidth == 4 * sizeof(__m128i));
+        return sixteenAt(0) | sixteenAt(16) | sixteenAt(32) | sixteenAt(48);
+#else
+        TerminatorMask marks = 0;
+        for (std::size_t i = 0; i < kScanWidth; ++i) {
+            marks |= TerminatorMask{at[i] == kCarriageReturn || at[i] == kLineFeed} << i;
+        }
+        return marks;
+#endif
+    }
 
     /// The first CR or LF in [at, end), or end.
     static const char* FindLineEnd(const char* at, const char* end)
@@ -142,6 +192,17 @@ private:
     }
 
     bool NextAtBufferEnd(std::string_view& line);
+
+    // Through a copy, so that the caller's view never has its address taken and can stay in registers.
+    bool NextAtBufferEndInto(std::string_view& line)
+    {
+        std::string_view read;
+        const bool more = NextAtBufferEnd(read);
+        line = read;
+        return more;
+    }
+    bool ReadAtBufferEnd(std::string_view& line);
+    void Rescan();
     void HoldLongLine(std::string_view text);
     bool Refill();
     bool NextAcrossBuffers(std::string_view& line);
@@ -162,6 +223,9 @@ private:
     std::vector<char> buffer_;
     std::size_t position_ = 0;
     std::size_t filled_ = 0;
+    // The terminators in the block at marksAt_ not yet passed: none before position_, all up to the block's end.
+    std::size_t marksAt_ = 0;
+    TerminatorMask marks_ = 0;
     std::string longLine_;
     // The number of the line last read if it is longLine_, so that the fast path keeps no flag.
     long longLineNumber_ = 0;

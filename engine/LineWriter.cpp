@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cstring>
 #include <utility>
 
 namespace varnuth {
@@ -42,12 +43,15 @@ void LineWriter::WriteByteOrderMark()
     Append("\xEF\xBB\xBF");
 }
 
-char* LineWriter::ReserveAfterFlush(std::size_t size)
+char* LineWriter::ReserveAfterFlush(std::size_t size, std::size_t kept)
 {
     if (size > kBufferSize - kLineEnd.size()) {
         return nullptr;
     }
+    // The line begun is no part of what Flush writes, and stays where it is until moved to the emptied buffer.
+    const std::size_t begun = used_;
     Flush();
+    std::memmove(buffer_.get(), buffer_.get() + begun, kept);
     return buffer_.get();
 }
 

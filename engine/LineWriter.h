@@ -2,8 +2,8 @@
 
 #include "TargetFile.h"
 
-#include <cassert>
 #include <algorithm>
+#include <cassert>
 #include <cstring>
 #include <initializer_list>
 #include <memory>
@@ -35,12 +35,15 @@ public:
     void WriteByteOrderMark();
 
     /// Room for a line of up to \p size characters at the end of the output, so that callers compose it in place;
-    /// nullptr when the line would not fit in the buffer, to be written with WriteLine instead.
-    [[nodiscard]] char* Reserve(std::size_t size)
+    /// nullptr when the line would not fit in the buffer, to be written with WriteLine instead. \p kept characters
+    /// of the line may already stand in the room an earlier Reserve gave (nothing written since): they are kept, and
+    /// moved with the room when the buffer is flushed first, so a line can grow before it is committed.
+    [[nodiscard]] char* Reserve(std::size_t size, std::size_t kept = 0)
     {
         assert(open_ && "Reserve after Close");
+        assert(kept <= size && "Reserve keeps only a part of the line");
         if (kBufferSize - used_ < size + kLineEnd.size()) {
-            return ReserveAfterFlush(size);
+            return ReserveAfterFlush(size, kept);
         }
         return buffer_.get() + used_;
     }
@@ -68,7 +71,7 @@ private:
     static constexpr std::size_t kBufferSize = std::size_t{128} * 1024;
     static constexpr std::string_view kLineEnd = "\r\n";
 
-    char* ReserveAfterFlush(std::size_t size);
+    char* ReserveAfterFlush(std::size_t size, std::size_t kept);
     void Append(std::string_view bytes);
     void Flush();
 

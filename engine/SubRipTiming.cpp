@@ -1,7 +1,5 @@
 #include "SubRipTiming.h"
 
-#include "ByteWords.h"
-
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
@@ -105,51 +103,11 @@ private:
     std::string_view rest_;
 };
 
-// The usual shape, where '0' stands for any digit and ',' for a comma or a point: nearly every timing line of a
-// real file, so it is compared eight bytes at a time without the general parser.
-constexpr std::string_view kUsualShape = "00:00:00,000 --> 00:00:00,000";
-constexpr std::size_t kUsualEndAt = 17;
-
-// Four words cover the 29 bytes; the last overlaps the third.
-constexpr std::size_t kWordsAt[] = {0, 8, 16, kUsualShape.size() - sizeof(words::Word)};
-
-constexpr words::Shape kShapeWords[] = {
-    words::Shape(kUsualShape.substr(kWordsAt[0])), words::Shape(kUsualShape.substr(kWordsAt[1])),
-    words::Shape(kUsualShape.substr(kWordsAt[2])), words::Shape(kUsualShape.substr(kWordsAt[3]))};
-
-bool HasUsualShape(std::string_view line)
-{
-    if (line.size() != kUsualShape.size()) {
-        return false;
-    }
-    // Spelled out, so that the shapes become immediate operands.
-    const char* const bytes = line.data();
-    return kShapeWords[0].Matches(words::Load(bytes + kWordsAt[0]))
-           && kShapeWords[1].Matches(words::Load(bytes + kWordsAt[1]))
-           && kShapeWords[2].Matches(words::Load(bytes + kWordsAt[2]))
-           && kShapeWords[3].Matches(words::Load(bytes + kWordsAt[3]));
-}
-
-// Hours' tens dropped, thousandths cut: "01:02:03,456" is 1:02:03.45. Fixed sizes, so a few moves.
-void CutUsualTime(const char* time, SsaTime& out)
-{
-    constexpr std::size_t kClockWidth = 7;
-    constexpr std::size_t kHundredthsWidth = 2;
-    std::memcpy(out.data(), time + 1, kClockWidth);
-    out[kHundredthsAt - 1] = '.';
-    std::memcpy(out.data() + kHundredthsAt, time + kHundredthsAt + 1, kHundredthsWidth);
-}
-
 } // namespace
 
-std::optional<SubRipTiming> ParseTimingLineStartingAsTime(std::string_view line)
+std::optional<SubRipTiming> ParseUnusualTimingLine(std::string_view line)
 {
     SubRipTiming timing{};
-    if (HasUsualShape(line)) {
-        CutUsualTime(line.data(), timing.start);
-        CutUsualTime(line.data() + kUsualEndAt, timing.end);
-        return timing;
-    }
     TimeReader reader(line);
     if (!reader.Read(timing.start)) {
         return std::nullopt;

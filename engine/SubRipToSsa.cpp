@@ -112,16 +112,6 @@ private:
     std::array<char, kFieldsAt + kDialogueFields.size()> bytes_{};
 };
 
-// Composed straight into the target's buffer unless the line is longer than the buffer.
-void WriteDialogue(LineWriter& target, const DialoguePrefix& prefix, std::string_view text)
-{
-    if (char* out = target.Reserve(prefix.View().size() + text.size())) {
-        target.CommitLine(Put(prefix.PutInto(out), text));
-        return;
-    }
-    target.WriteLine({prefix.View(), text});
-}
-
 void CopyStyleChoices(const ConversionRequest& request, StyleSettings& style)
 {
     // A greyed box is not bold or italic.
@@ -174,17 +164,21 @@ void ConvertSubRipToSsa(LineReader& source, LineWriter& target, const Conversion
     WriteScriptStart(target, StyleLine(style, request), request.ssaSections);
 
     bool inEntry = false;
-    // The dialogue line not yet written: its one text line, held by the source, until a second line makes it a text
-    // of its own. Each is written once and never lost.
-    enum class Pending { None, Held, Joined } pending = Pending::None;
+    // The dialogue line not yet written, each written once and never lost. It is composed in the target's buffer and
+    // committed at the entry's end; a line too long for that buffer is held by the source, or joined in a string.
+    enum class Pending { None, Composed, Held, Joined } pending = Pending::None;
     DialoguePrefix prefix;
+    char* composed = nullptr;
+    std::size_t composedSize = 0;
     std::string dialogueLine;
     const auto writeDialogue = [&] {
         if (pending == Pending::None) {
             return;
         }
-        if (pending == Pending::Held) {
-            WriteDialogue(target, prefix, source.Held());
+        if (pending == Pending::Composed) {
+            target.CommitLine(composed + composedSize);
+        } else if (pending == Pending::Held) {
+            target.WriteLine({prefix.View(), source.Held()});
         } else {
             target.WriteLine(dialogueLine);
         }
@@ -193,11 +187,27 @@ void ConvertSubRipToSsa(LineReader& source, LineWriter& target, const Conversion
     };
     const auto addText = [&](std::string_view text) {
         if (pending == Pending::None) {
-            source.Hold(text);
-            pending = Pending::Held;
+            if (char* const out = target.Reserve(prefix.View().size() + text.size())) {
+                composed = out;
+                composedSize = static_cast<std::size_t>(Put(prefix.PutInto(out), text) - out);
+                pending = Pending::Composed;
+            } else {
+                source.Hold(text);
+                pending = Pending::Held;
+            }
             return;
         }
-        if (pending == Pending::Held) {
+        if (pending == Pending::Composed) {
+            const std::size_t size = composedSize + kLineBreak.size() + text.size();
+            if (char* const out = target.Reserve(size, composedSize)) {
+                Put(Put(out + composedSize, kLineBreak), text);
+                composed = out;
+                composedSize = size;
+                return;
+            }
+            dialogueLine.assign(composed, composedSize);
+            pending = Pending::Joined;
+        } else if (pending == Pending::Held) {
             source.MoveHeldInto(dialogueLine, prefix.View());
             pending = Pending::Joined;
         }

@@ -48,6 +48,10 @@ TEST_F(ScriptsTest, BodiesAndReports)
     const std::string noTimes = ": '-->' but no times that can be read; ";
     const std::string both = ": the start and end are not timecodes HH:MM:SS:FF; copied as they stand\n";
     const std::string cafe = "Caf\xC3\xA9";
+    // Wide enough that dialogues grow across the target's buffer end; huge ones do not fit in that buffer at all.
+    const std::string wide(1000, 'w');
+    const std::string huge(200000, 'h');
+    const std::string hugeTimes = "00:00:05,000 --> 00:00:06,000\n";
     const std::string end = ": the end is not a timecode HH:MM:SS:FF; copied as it stands\n";
     // Format, source, body after the header, count, unconverted lines reported.
     const std::tuple<OutputFormat, std::string, std::string, int, std::string> cases[] = {
@@ -64,6 +68,11 @@ TEST_F(ScriptsTest, BodiesAndReports)
          "1" + number + "2" + noTimes + "dropped\n3" + outside + "7" + noTimes + "kept as text\n"},
         {SSA, "00:00:01,000 --> 00:00:04,000\n   \n\xE1\xBA\xBF\xA9\xFF"s + '\0' + "!\n2\n" + secondEntry,
          dialogue("0:00:01.00,0:00:04.00", "   \\N\xE1\xBA\xBF\xA9\xFF"s + '\0' + "!\\N2") + second, 2, ""},
+        {SSA,
+         Repeated(helloEntry + wide + "\n\n", 200) + hugeTimes + "x\n" + huge + "\n\n" + hugeTimes + huge + "\nx\ny",
+         Repeated(dialogue("0:00:01.00,0:00:04.00", "Hello\\Nworld\\N" + wide), 200)
+             + dialogue("0:00:05.00,0:00:06.00", "x\\N" + huge) + dialogue("0:00:05.00,0:00:06.00", huge + "\\Nx\\Ny"),
+         202, ""},
         {SSA, Utf16(u"00:00:01,000 --> 00:00:04,000\nCaf\u00E9\n"), dialogue("0:00:01.00,0:00:04.00", cafe), 1, ""},
         {SON, "\n0001ab00:00:20:13\t\t00:00:24:01xy0001.bmp  \n\n\n", son("0001\t00:00:20:13\t00:00:24:01\t0001.bmp  "),
          1, ""},
