@@ -280,8 +280,10 @@ TEST_F(WindowTest, ConvertsWithTheWindowsChoicesAndShowsTheCount)
     }
     Find<QLineEdit>("txtLeft")->setText(QStringLiteral(" 5"));
     Find<QLineEdit>("txtBottom")->clear();
+    // A line outside any entry, which the message must name below the count.
+    const std::string subRip = std::string("stray\r\n") + kSubRip;
     const std::tuple<const char*, const char*, const char*> cases[] = {
-        {"Option4_0", kSubRip, "\r\nStyle: Default,DejaVu Sans,12,255,65280,16711680,0,-1,-1,2,0,1, 5,10,\r\n"},
+        {"Option4_0", subRip.c_str(), "\r\nStyle: Default,DejaVu Sans,12,255,65280,16711680,0,-1,-1,2,0,1, 5,10,\r\n"},
         {"Option4_2", kSonic, "st_format\t2\r\n"},
         {"Option4_3", kSonic, "00:00:04:00\t,\t00:00:05:10\t,\tBye\r\n"}};
     for (const auto& [option, source, part] : cases) {
@@ -294,8 +296,9 @@ TEST_F(WindowTest, ConvertsWithTheWindowsChoicesAndShowsTheCount)
         (std::vector{style.bold.TextForm(), style.italic, std::string(varnuth::AlignmentCode(style.txtAlignment))}),
         (std::vector<std::string>{"-1", "-1", "1"}));
     Convert(kSubRip, {});
-    EXPECT_EQ(messages, (std::vector<std::string>{"2 rows finished!!!", "2 rows finished!!!", "0 rows finished!!!",
-                                                  "0 rows finished!!!"}));
+    EXPECT_EQ(messages, (std::vector<std::string>{"2 rows finished!!!\n\n1 source line was not converted:\nline 1: "
+                                                  "text outside an entry; dropped",
+                                                  "2 rows finished!!!", "0 rows finished!!!", "0 rows finished!!!"}));
     EXPECT_EQ(QDir(QString::fromStdString(folder.path().string())).entryList(QDir::Files),
               (QStringList{"source file.txt", "target.out"}));
 }
