@@ -41,17 +41,6 @@ void ConvertFiles(const ConversionRequest& request, StyleSettings& style, const 
     }
 }
 
-// A failed allocation ends the run like any other failure, not the program.
-void Convert(const ConversionRequest& request, StyleSettings& style, const RunControl& control,
-             SubtitleCounter& counter, UnconvertedLines& unconverted)
-{
-    try {
-        ConvertFiles(request, style, control, counter, unconverted);
-    } catch (const std::bad_alloc&) {
-        throw OutOfMemory({});
-    }
-}
-
 } // namespace
 
 RunOutcome PerformConversion(const ConversionRequest& request, StyleSettings& style, const RunControl& control)
@@ -60,10 +49,13 @@ RunOutcome PerformConversion(const ConversionRequest& request, StyleSettings& st
     RunOutcome outcome;
     try {
         if (!request.sourceName.empty() && !request.targetName.empty()) {
-            Convert(request, style, control, counter, outcome.unconverted);
+            ConvertFiles(request, style, control, counter, outcome.unconverted);
         }
     } catch (const RunError& error) {
         outcome.error = error;
+    } catch (const std::bad_alloc&) {
+        // Before the target was opened; a failed allocation ends the run like any other failure, not the program.
+        outcome.error = OutOfMemory({});
     }
     outcome.count = counter.value();
     return outcome;
