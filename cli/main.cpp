@@ -1,12 +1,18 @@
 // varnuth-convert: the window's conversion, run from a shell or a script.
 
+#include "ConversionBatch.h"
 #include "ConversionRun.h"
 #include "Formats.h"
 #include "StyleSettings.h"
 #include "TargetFile.h"
 
 #include <getopt.h>
+#include <sched.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <climits>
@@ -17,6 +23,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -26,8 +34,14 @@ constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
 constexpr std::string_view kUsage = R"(Usage: varnuth-convert [options] SOURCE TARGET
-Converts a SubRip file to an SSA script, or a Sonic listing to a SON or STL script.
+  or:  varnuth-convert [options] -t DIR SOURCE...
+Converts a SubRip file to an SSA script, or a Sonic listing to a SON or STL script. The second
+form converts each SOURCE into DIR, named as the SOURCE with the format's extension (ep01.srt
+into DIR/ep01.ssa). A SOURCE or TARGET of - is standard input or output.
 
+  -t, --target-directory DIR        convert every SOURCE into the folder DIR
+  -j, --jobs N                      with -t, convert N sources at once (default: the number of
+                                    processors this process may use)
   -f, --format ssa|son|stl          output format (default ssa)
       --font NAME                   font face (default VNI-Helve)
       --size TEXT                   font size (default 18)
@@ -43,10 +57,14 @@ Converts a SubRip file to an SSA script, or a Sonic listing to a SON or STL scri
   -h, --help                        show this help and exit
       --version                     show the version and exit
 
-Prints "N rows finished!!!" and exits 0 on success; prints the failure and exits 1 otherwise
-(the target is then as it was before). Each source line not converted is named on standard
-error. Usage errors, empty names and text values holding a line break, an empty font or size
-exit 2.
+Prints "N rows finished!!!" and exits 0 on success (on standard error when the target is
+standard output); prints the failure and exits 1 otherwise (the target is then as it was
+before). Each source line not converted is named on standard error. With -t, each SOURCE
+converted prints "SOURCE: N rows finished!!!", in the order given; a failure is printed as
+"varnuth-convert: SOURCE: why", a line not converted as "SOURCE:N: why", the other sources are
+still converted, and the exit status is 1 if any failed. Usage errors, empty names and text
+values holding a line break, an empty font or size exit 2, and so do a DIR that is not a
+folder, two sources that would write one target and a source that is another's target.
 )";
 
 enum Option : int {
@@ -66,7 +84,12 @@ enum Option : int {
     kVersion,
 };
 
+constexpr const char* kShortOptions = ":f:ht:j:";
+constexpr std::string_view kOptionLetters = "fhtj";
+
 constexpr option kLongOptions[] = {
+    {"target-directory", required_argument, nullptr, 't'},
+    {"jobs", required_argument, nullptr, 'j'},
     {"format", required_argument, nullptr, 'f'},
     {"font", required_argument, nullptr, kFont},
     {"size", required_argument, nullptr, kSize},
@@ -141,8 +164,7 @@ std::string TextOption(std::string_view name, const char* text, bool mayBeEmpty)
 // The option a getopt failure is about: for a grouped short option the letter, not the whole argument.
 std::string FailedOption(char** argv)
 {
-    constexpr std::string_view kShortOptions = "fh";
-    if (optopt > 0 && optopt <= UCHAR_MAX && kShortOptions.find(static_cast<char>(optopt)) == std::string_view::npos) {
+    if (optopt > 0 && optopt <= UCHAR_MAX && kOptionLetters.find(static_cast<char>(optopt)) == std::string_view::npos) {
         return {'-', static_cast<char>(optopt)};
     }
     return argv[optind - 1];
@@ -157,18 +179,73 @@ SettingValue ColourOption(std::string_view name, const char* text)
     return *colour;
 }
 
-enum class Action { Convert, Help, Version };
+enum class Action { Convert, ConvertBatch, Help, Version };
 
 struct Options {
     bool strict = false;
+    std::optional<std::string> targetDirectory;
+    std::optional<unsigned> jobs;
+    std::vector<std::string> sources;
 };
+
+unsigned JobsOption(std::string_view text)
+{
+    constexpr unsigned kMostJobs = 4096;
+    unsigned jobs = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), jobs);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || jobs == 0 || jobs > kMostJobs) {
+        throw UsageError{"invalid number of jobs '" + std::string(text) + "': a whole number from 1 to "
+                         + std::to_string(kMostJobs)};
+    }
+    return jobs;
+}
+
+// The command's "-" is a standard stream, as for cat and sed; "./-" names a file.
+void TakeOperands(std::string source, std::string target, ConversionRequest& request)
+{
+    if (source.empty() || target.empty()) {
+        throw UsageError{"SOURCE and TARGET must not be empty"};
+    }
+    request.sourceOpening = source == "-" ? Opening::StandardStream : Opening::ByName;
+    request.targetOpening = target == "-" ? Opening::StandardStream : Opening::ByName;
+    request.sourceName = std::move(source);
+    request.targetName = std::move(target);
+}
+
+Action TakeSources(int argc, char** argv, Options& options)
+{
+    if (optind == argc) {
+        throw UsageError{"SOURCE is needed after -t DIR"};
+    }
+    if (options.targetDirectory->empty()) {
+        throw UsageError{"the target folder must not be empty"};
+    }
+    for (int i = optind; i < argc; ++i) {
+        const std::string_view source(argv[i]);
+        if (source.empty()) {
+            throw UsageError{"SOURCE must not be empty"};
+        }
+        if (source == "-") {
+            throw UsageError{"standard input (-) has no name to give its target in DIR; convert it without -t"};
+        }
+        options.sources.emplace_back(source);
+    }
+    return Action::ConvertBatch;
+}
 
 Action ParseArguments(int argc, char** argv, ConversionRequest& request, StyleSettings& style, Options& options)
 {
     opterr = 0;
     int code = 0;
-    while ((code = getopt_long(argc, argv, ":f:h", kLongOptions, nullptr)) != -1) {
+    while ((code = getopt_long(argc, argv, kShortOptions, kLongOptions, nullptr)) != -1) {
         switch (code) {
+        case 't':
+            if (options.targetDirectory) {
+                throw UsageError{"only one target folder may be given"};
+            }
+            options.targetDirectory = optarg;
+            break;
+        case 'j': options.jobs = JobsOption(optarg); break;
         case 'f': {
             const FormatEntry* format = FindFormat(optarg);
             if (format == nullptr) {
@@ -199,15 +276,17 @@ Action ParseArguments(int argc, char** argv, ConversionRequest& request, StyleSe
     if (request.ssaSections && request.format != OutputFormat::SSA) {
         throw UsageError{"--sections is for the SSA format only"};
     }
+    if (options.targetDirectory) {
+        return TakeSources(argc, argv, options);
+    }
+    if (options.jobs) {
+        throw UsageError{"-j, --jobs is for -t DIR only"};
+    }
     constexpr int kOperands = 2;
     if (argc - optind != kOperands) {
         throw UsageError{argc - optind < kOperands ? "SOURCE and TARGET are both needed" : "too many operands"};
     }
-    request.sourceName = argv[optind];
-    request.targetName = argv[optind + 1];
-    if (request.sourceName.empty() || request.targetName.empty()) {
-        throw UsageError{"SOURCE and TARGET must not be empty"};
-    }
+    TakeOperands(argv[optind], argv[optind + 1], request);
     return Action::Convert;
 }
 
@@ -236,6 +315,13 @@ int ReportFailure(std::string_view message)
     return kExitFailure;
 }
 
+int ReportUsageError(std::string_view message)
+{
+    std::cerr << "varnuth-convert: " << Printable(message) << "\n"
+              << "Usage: varnuth-convert [options] SOURCE TARGET, or -t DIR SOURCE... (see --help)\n";
+    return kExitUsage;
+}
+
 // Like the GNU tools: output that did not arrive is a failure, also for --help and --version.
 int PrintResult(std::string_view text)
 {
@@ -246,22 +332,131 @@ int PrintResult(std::string_view text)
     return 0;
 }
 
-// After a run that finished: the lines it did not convert, on standard error, so the count alone stays on standard
-// output.
-void ReportUnconverted(const UnconvertedLines& unconverted)
+// After a run that finished: the lines it did not convert, on standard error, so the counts alone stay on standard
+// output. Each line is \p linePrefix, its number and why; the note on the rest starts with \p morePrefix.
+void ReportUnconverted(const UnconvertedLines& unconverted, std::string_view linePrefix, std::string_view morePrefix)
 {
     for (const UnconvertedLine& line : unconverted.first) {
-        std::cerr << "varnuth-convert: line " << line.number << ": " << line.reason << '\n';
+        std::cerr << linePrefix << line.number << ": " << line.reason << '\n';
     }
     const long more = unconverted.total - static_cast<long>(unconverted.first.size());
     if (more > 0) {
-        std::cerr << "varnuth-convert: ... and " << more << " more\n";
+        std::cerr << morePrefix << "... and " << more << " more\n";
     }
 }
+
+// The count must not mix into a script written to standard output, whether as "-" or as another name of it.
+bool WritesStandardOutput(const ConversionRequest& request)
+{
+    if (request.targetOpening == Opening::StandardStream) {
+        return true;
+    }
+    struct stat output {};
+    struct stat target {};
+    return ::fstat(STDOUT_FILENO, &output) == 0 && ::stat(request.targetName.c_str(), &target) == 0
+           && output.st_dev == target.st_dev && output.st_ino == target.st_ino;
+}
+
+unsigned UsableProcessors()
+{
+    cpu_set_t usable;
+    CPU_ZERO(&usable);
+    if (::sched_getaffinity(0, sizeof usable, &usable) == 0 && CPU_COUNT(&usable) > 0) {
+        return static_cast<unsigned>(CPU_COUNT(&usable));
+    }
+    return std::max(1U, std::thread::hardware_concurrency());
+}
+
+constexpr std::string_view kClearLine = "\r\033[K";
+volatile std::sig_atomic_t progressShown = 0;
+
+/// What a batch prints, source by source in the order given, and its progress line while standard error is a
+/// terminal; the batch calls it one source at a time.
+class BatchReport {
+public:
+    BatchReport(const std::vector<ConversionRequest>& requests, bool strict)
+        : requests_(requests), strict_(strict), terminal_(::isatty(STDERR_FILENO) == 1)
+    {
+    }
+    BatchReport(const BatchReport&) = delete;
+    BatchReport& operator=(const BatchReport&) = delete;
+
+    void Started(std::size_t index)
+    {
+        inWork_ = index;
+        ShowProgress();
+    }
+
+    void Finished(std::size_t index, const RunOutcome& outcome)
+    {
+        ClearProgress();
+        const std::string source = Printable(requests_[index].sourceName);
+        if (outcome.succeeded()) {
+            std::cout << source << ": " << outcome.count << kFinishedSuffix << '\n' << std::flush;
+        } else {
+            std::cerr << "varnuth-convert: " << source << ": " << Printable(outcome.error->description()) << '\n';
+        }
+        ReportUnconverted(outcome.unconverted, source + ":", "varnuth-convert: " + source + ": ");
+        failed_ = failed_ || !outcome.succeeded() || (strict_ && outcome.unconverted.total > 0);
+        ++done_;
+        ShowProgress();
+    }
+
+    /// The exit status of the whole batch.
+    int End()
+    {
+        ClearProgress();
+        if (!std::cout) {
+            return ReportFailure(std::string("write error on standard output: ") + std::strerror(errno));
+        }
+        return failed_ ? kExitFailure : 0;
+    }
+
+private:
+    void ShowProgress()
+    {
+        if (!terminal_ || done_ == requests_.size()) {
+            return;
+        }
+        std::string line = "varnuth-convert: " + std::to_string(done_) + " of " + std::to_string(requests_.size())
+                           + " done, converting " + Printable(requests_[inWork_].sourceName);
+        // One line less than the terminal's width, or the next redraw would start a line below; never half of a
+        // UTF-8 character.
+        winsize size {};
+        const std::size_t width = ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 1 ? size.ws_col : 80;
+        if (line.size() >= width) {
+            std::size_t cut = width - 1;
+            while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0U) == 0x80U) {
+                --cut;
+            }
+            line.resize(cut);
+        }
+        std::cerr << kClearLine << line << std::flush;
+        progressShown = 1;
+    }
+
+    void ClearProgress()
+    {
+        if (progressShown != 0) {
+            std::cerr << kClearLine << std::flush;
+            progressShown = 0;
+        }
+    }
+
+    const std::vector<ConversionRequest>& requests_;
+    bool strict_;
+    bool terminal_;
+    bool failed_ = false;
+    std::size_t done_ = 0;
+    std::size_t inWork_ = 0;
+};
 
 extern "C" void EndOnSignal(int number)
 {
     RemoveUnfinishedTarget();
+    if (progressShown != 0) {
+        [[maybe_unused]] const ssize_t cleared = ::write(STDERR_FILENO, kClearLine.data(), kClearLine.size());
+    }
     std::signal(number, SIG_DFL);
     std::raise(number);
 }
@@ -278,6 +473,42 @@ void InstallSignalHandlers()
     std::signal(SIGXFSZ, SIG_IGN);
 }
 
+int ConvertOne(const ConversionRequest& request, StyleSettings& style, const Options& options)
+{
+    const bool messageToStandardError = WritesStandardOutput(request);
+    const RunOutcome outcome = PerformConversion(request, style);
+    if (!outcome.succeeded()) {
+        return ReportFailure(OutcomeMessage(outcome));
+    }
+    const std::string message = std::to_string(outcome.count) + std::string(kFinishedSuffix) + '\n';
+    int printed = 0;
+    if (messageToStandardError) {
+        std::cerr << message;
+    } else {
+        printed = PrintResult(message);
+    }
+    ReportUnconverted(outcome.unconverted, "varnuth-convert: line ", "varnuth-convert: ");
+    return printed == 0 && options.strict && outcome.unconverted.total > 0 ? kExitFailure : printed;
+}
+
+// Every refusal comes before the first target is written.
+int ConvertBatch(const ConversionRequest& model, StyleSettings& style, const Options& options)
+{
+    std::vector<ConversionRequest> requests;
+    try {
+        requests = PlanBatch(options.sources, *options.targetDirectory, model);
+    } catch (const RunError& error) {
+        return ReportUsageError(error.description());
+    }
+    BatchReport report(requests, options.strict);
+    BatchControl control;
+    control.jobs = options.jobs.value_or(UsableProcessors());
+    control.started = [&report](std::size_t index) { report.Started(index); };
+    control.finished = [&report](std::size_t index, const RunOutcome& outcome) { report.Finished(index, outcome); };
+    static_cast<void>(PerformBatch(requests, style, control));
+    return report.End();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -290,24 +521,18 @@ int main(int argc, char** argv)
     request.marginRight = "10";
     request.marginBottom = "14";
     Options options;
+    Action action = Action::Convert;
     try {
-        switch (ParseArguments(argc, argv, request, style, options)) {
-        case Action::Help: return PrintResult(kUsage);
-        case Action::Version: return PrintResult("varnuth-convert " VARNUTH_VERSION "\n");
-        case Action::Convert: break;
-        }
+        action = ParseArguments(argc, argv, request, style, options);
     } catch (const UsageError& error) {
-        std::cerr << "varnuth-convert: " << Printable(error.message) << "\n"
-                  << "Usage: varnuth-convert [options] SOURCE TARGET (see --help)\n";
-        return kExitUsage;
+        return ReportUsageError(error.message);
     }
-
+    switch (action) {
+    case Action::Help: return PrintResult(kUsage);
+    case Action::Version: return PrintResult("varnuth-convert " VARNUTH_VERSION "\n");
+    case Action::ConvertBatch: InstallSignalHandlers(); return ConvertBatch(request, style, options);
+    case Action::Convert: break;
+    }
     InstallSignalHandlers();
-    const RunOutcome outcome = PerformConversion(request, style);
-    if (!outcome.succeeded()) {
-        return ReportFailure(OutcomeMessage(outcome));
-    }
-    const int printed = PrintResult(std::to_string(outcome.count) + std::string(kFinishedSuffix) + '\n');
-    ReportUnconverted(outcome.unconverted);
-    return printed == 0 && options.strict && outcome.unconverted.total > 0 ? kExitFailure : printed;
+    return ConvertOne(request, style, options);
 }

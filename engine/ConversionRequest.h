@@ -6,6 +6,10 @@ namespace varnuth {
 
 enum class OutputFormat { SSA, SON, STL };
 
+/// How a run reaches a file: by its name, or, for the command's "-", as the process's own standard input or output,
+/// used as it is open (never reopened, never emptied).
+enum class Opening { ByName, StandardStream };
+
 /// A check box's three states, as the window's Bold and Italic boxes hold them.
 enum class CheckState { Unchecked, Checked, Greyed };
 
@@ -24,6 +28,8 @@ struct ConversionRequest {
     std::string marginRight;
     std::string marginBottom;
     bool ssaSections = false; // the SSA v4 section and format lines around the same lines, for today's players
+    Opening sourceOpening = Opening::ByName;
+    Opening targetOpening = Opening::ByName;
 };
 
 } // namespace varnuth

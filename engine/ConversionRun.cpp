@@ -22,8 +22,8 @@ constexpr std::size_t kLinesShown = 5;
 void ConvertFiles(const ConversionRequest& request, StyleSettings& style, const RunControl& control,
                   SubtitleCounter& counter, UnconvertedLines& unconverted)
 {
-    LineReader source(request.sourceName, &control);
-    LineWriter target(request.targetName, source.Identity());
+    LineReader source(request.sourceName, &control, request.sourceOpening);
+    LineWriter target(request.targetName, source.Identity(), request.targetOpening);
     try {
         // Players read the encoding from the mark; a UTF-16 source has been decoded to UTF-8, whose mark this is.
         if (source.HasByteOrderMark()) {

@@ -8,9 +8,9 @@
 namespace varnuth {
 
 const std::array<FormatEntry, 3> kFormats = {{
-    {OutputFormat::SSA, "SSA", "ssa", ConvertSubRipToSsa},
-    {OutputFormat::SON, "SON", "son", ConvertSonicToSon},
-    {OutputFormat::STL, "STL", "stl", ConvertSonicToStl},
+    {OutputFormat::SSA, "SSA", "ssa", "ssa", ConvertSubRipToSsa},
+    {OutputFormat::SON, "SON", "son", "son", ConvertSonicToSon},
+    {OutputFormat::STL, "STL", "stl", "stl", ConvertSonicToStl},
 }};
 
 const FormatEntry& FormatOf(OutputFormat format)

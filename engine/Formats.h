@@ -23,6 +23,7 @@ struct FormatEntry {
     OutputFormat format;
     std::string_view name;        // for people: messages and test names
     std::string_view commandWord; // the value of varnuth-convert's --format
+    std::string_view extension;   // a target's file name ending, without its dot
     Converter convert;
 };
 

@@ -8,7 +8,9 @@
 #include <cstddef>
 #include <filesystem>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace varnuth {
 namespace {
@@ -33,13 +35,31 @@ void RequireRegularFile(const std::string& name)
     }
 }
 
+// A pipe is what standard input is for; its own descriptor stays open for the rest of the process.
+std::FILE* OpenStandardInput()
+{
+    const int descriptor = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
+    std::FILE* const file = descriptor < 0 ? nullptr : ::fdopen(descriptor, "rb");
+    if (file == nullptr && descriptor >= 0) {
+        const int error = errno;
+        ::close(descriptor);
+        errno = error;
+    }
+    return file;
+}
+
 } // namespace
 
-LineReader::LineReader(const std::string& name, const RunControl* control, std::size_t bufferSize)
+LineReader::LineReader(const std::string& name, const RunControl* control, std::size_t bufferSize,
+                       Opening opening)
     : name_(name), control_(control), decoder_(name), buffer_(std::max(bufferSize, kSmallestBuffer) + kScanWidth)
 {
-    RequireRegularFile(name);
-    file_.reset(std::fopen(name.c_str(), "rb"));
+    if (opening == Opening::StandardStream) {
+        file_.reset(OpenStandardInput());
+    } else {
+        RequireRegularFile(name);
+        file_.reset(std::fopen(name.c_str(), "rb"));
+    }
     if (!file_) {
         throw RunError(std::error_code(errno, std::generic_category()), SourceContext(name));
     }

@@ -9,7 +9,10 @@
 
 namespace varnuth {
 
-LineWriter::LineWriter(const std::string& name, FileIdentity source) : target_(name, source) {}
+LineWriter::LineWriter(const std::string& name, FileIdentity source, Opening opening)
+    : target_(name, source, opening)
+{
+}
 
 LineWriter::~LineWriter()
 {

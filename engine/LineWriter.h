@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ConversionRequest.h"
 #include "TargetFile.h"
 
 #include <algorithm>
@@ -17,7 +18,7 @@ namespace varnuth {
 class LineWriter {
 public:
     /// Opens the output for \p name (see TargetFile); throws RunError if it cannot be written or is \p source.
-    LineWriter(const std::string& name, FileIdentity source);
+    LineWriter(const std::string& name, FileIdentity source, Opening opening = Opening::ByName);
     LineWriter(const LineWriter&) = delete;
     LineWriter& operator=(const LineWriter&) = delete;
     ~LineWriter();

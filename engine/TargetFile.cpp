@@ -94,8 +94,12 @@ bool IsSystemName(const std::string& name)
 
 } // namespace
 
-TargetFile::TargetFile(const std::string& name, FileIdentity source) : name_(name)
+TargetFile::TargetFile(const std::string& name, FileIdentity source, Opening opening) : name_(name)
 {
+    if (opening == Opening::StandardStream) {
+        OpenStandardOutput(source);
+        return;
+    }
     struct stat found {};
     const bool exists = ::lstat(name.c_str(), &found) == 0;
     if (!exists && errno != ENOENT) {
@@ -188,6 +192,23 @@ void TargetFile::OpenDirectly(int flags)
         const int error = errno;
         Discard();
         throw OpenFailure(error, name_);
+    }
+}
+
+// A duplicate, so the process's own descriptor stays open; a terminal may be both the source and the target.
+void TargetFile::OpenStandardOutput(FileIdentity source)
+{
+    descriptor_ = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
+    struct stat opened {};
+    if (descriptor_ < 0 || ::fstat(descriptor_, &opened) != 0) {
+        const int error = errno;
+        Discard();
+        throw OpenFailure(error, name_);
+    }
+    regular_ = S_ISREG(opened.st_mode);
+    if (regular_ && IdentityOf(opened) == source) {
+        Discard();
+        throw OpenFailure(EEXIST, name_, "it is the source file");
     }
 }
 

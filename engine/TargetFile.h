@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ConversionRequest.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -21,8 +23,9 @@ struct FileIdentity {
 /// user cannot write to gets the target written in place instead; a character device or a pipe is written directly.
 class TargetFile {
 public:
-    /// Opens the output for \p name; throws RunError if it cannot be written or is the file \p source.
-    TargetFile(const std::string& name, FileIdentity source);
+    /// Opens the output for \p name; throws RunError if it cannot be written or is the file \p source. Standard
+    /// output is written where it stands, after whatever it holds, and \p name only names it in messages.
+    TargetFile(const std::string& name, FileIdentity source, Opening opening = Opening::ByName);
     TargetFile(const TargetFile&) = delete;
     TargetFile& operator=(const TargetFile&) = delete;
     ~TargetFile();
@@ -44,6 +47,7 @@ public:
 
 private:
     void OpenDirectly(int flags);
+    void OpenStandardOutput(FileIdentity source);
     enum LinkRule { kRefuseLink, kFollowLink };
     void OpenInPlace(FileIdentity source, LinkRule links);
     [[nodiscard]] bool CreateTemporary(int permissions);
