@@ -47,6 +47,7 @@ private:
     struct Run;
 
     void createControls();
+    void createFormatOptions();
     void connectActions();
     void loadDefaults();
     void showFontSettings();
