@@ -316,6 +316,11 @@ void frmConvert::showFontSettings()
     fontSizeBox_->setText(QString::fromStdString(style_.str_fontsize));
 }
 
+void frmConvert::openSources(const QStringList& fileNames)
+{
+    sourceNameBox_->takeFiles(fileNames);
+}
+
 void frmConvert::chooseSource()
 {
     dialogs_.Filter = kSourceFilter;

@@ -5,6 +5,7 @@
 #include "ConversionRun.h"
 #include "StyleSettings.h"
 
+#include <QStringList>
 #include <QWidget>
 
 #include <cstdint>
@@ -39,6 +40,9 @@ public:
     ~frmConvert() override;
 
     [[nodiscard]] const varnuth::StyleSettings& styleSettings() const { return style_; }
+
+    /// Takes files handed over by the desktop ("Open with", the command line) as sources, as a drop does.
+    void openSources(const QStringList& fileNames);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

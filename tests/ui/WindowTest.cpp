@@ -1,4 +1,5 @@
 #include "ColourSwatch.h"
+#include "CommandLine.h"
 #include "CompactStyle.h"
 #include "DialogHost.h"
 #include "Formats.h"
@@ -237,6 +238,18 @@ TEST_F(WindowTest, EveryFocusableControlHasAnAccessibleName)
             EXPECT_TRUE(name.size() > 1 && name != "...") << control->objectName().toStdString();
         }
     }
+}
+
+// "Open with" starts the program with the files' names, which may be relative: the first names the source in full.
+TEST_F(WindowTest, FilesOnTheCommandLineBecomeTheSource)
+{
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(folder.path().string()));
+    window->openSources(SourceFilesOnCommandLine({"varnuth", "first file.srt", "second.srt"}));
+    QDir::setCurrent(previous);
+    EXPECT_EQ(Text("txtSource").toStdString(), folder.PathOf("first file.srt"));
+    window->openSources(SourceFilesOnCommandLine({"varnuth"}));
+    EXPECT_EQ(Text("txtSource").toStdString(), folder.PathOf("first file.srt"));
 }
 
 TEST(CompactStyle, GivesWayToAStyleTheUserNames)
