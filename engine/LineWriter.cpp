@@ -9,7 +9,9 @@
 
 namespace varnuth {
 
-LineWriter::LineWriter(const std::string& name, FileIdentity source) : target_(name, source) {}
+LineWriter::LineWriter(const std::string& name, FileIdentity source) : target_(std::in_place, name, source) {}
+
+LineWriter::LineWriter(std::string& memory) : memory_(&memory) {}
 
 LineWriter::~LineWriter()
 {
@@ -62,7 +64,7 @@ void LineWriter::Append(std::string_view bytes)
         Flush();
     }
     if (bytes.size() >= kBufferSize) {
-        target_.Write(bytes);
+        Emit(bytes);
         return;
     }
     // std::copy, not memcpy: an empty view may have no data pointer at all.
@@ -77,7 +79,16 @@ void LineWriter::Flush()
     }
     // Emptied also when the write fails: a retry could repeat the bytes the device did take.
     const std::size_t used = std::exchange(used_, 0);
-    target_.Write({buffer_.get(), used});
+    Emit({buffer_.get(), used});
+}
+
+void LineWriter::Emit(std::string_view bytes)
+{
+    if (memory_ != nullptr) {
+        memory_->append(bytes);
+    } else {
+        target_->Write(bytes);
+    }
 }
 
 void LineWriter::Close()
@@ -87,20 +98,24 @@ void LineWriter::Close()
     }
     Flush();
     open_ = false;
-    target_.Commit();
+    if (target_) {
+        target_->Commit();
+    }
 }
 
 void LineWriter::CloseAfterFailure() noexcept
 {
     // Written in place, the lines before the failure stay; a second failure here adds nothing to report.
-    if (target_.WritesInPlace()) {
+    if (target_ && target_->WritesInPlace()) {
         try {
             Flush();
         } catch (const RunError&) {
         }
     }
     open_ = false;
-    target_.Discard();
+    if (target_) {
+        target_->Discard();
+    }
 }
 
 } // namespace varnuth
