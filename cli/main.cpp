@@ -1,29 +1,23 @@
 // varnuth-convert: the window's conversion, run from a shell or a script.
 
+#include "Console.h"
 #include "ConversionBatch.h"
 #include "ConversionRun.h"
 #include "Formats.h"
 #include "StyleSettings.h"
-#include "TargetFile.h"
 
 #include <getopt.h>
-#include <sched.h>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <climits>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -33,7 +27,7 @@ using namespace varnuth;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
-constexpr std::string_view kUsage = R"(Usage: varnuth-convert [options] SOURCE TARGET
+constexpr std::string_view kUsageStart = R"(Usage: varnuth-convert [options] SOURCE TARGET
   or:  varnuth-convert [options] -t DIR SOURCE...
 Converts a SubRip file to an SSA script, or a Sonic listing to a SON or STL script. The second
 form converts each SOURCE into DIR, named as the SOURCE with the format's extension (ep01.srt
@@ -42,8 +36,8 @@ into DIR/ep01.ssa). A SOURCE or TARGET of - is standard input or output.
   -t, --target-directory DIR        convert every SOURCE into the folder DIR
   -j, --jobs N                      with -t, convert N sources at once (default: the number of
                                     processors this process may use)
-  -f, --format ssa|son|stl          output format (default ssa)
-      --font NAME                   font face (default VNI-Helve)
+)";
+constexpr std::string_view kUsageRest = R"(      --font NAME                   font face (default VNI-Helve)
       --size TEXT                   font size (default 18)
       --bold, --italic              bold or italic text
       --align left|centre|right     alignment (default centre; center also accepted)
@@ -66,6 +60,16 @@ still converted, and the exit status is 1 if any failed. Usage errors, empty nam
 values holding a line break, an empty font or size exit 2, and so do a DIR that is not a
 folder, two sources that would write one target and a source that is another's target.
 )";
+
+// The formats' words come from their table, so that a new format is listed here without a word written twice.
+std::string Usage()
+{
+    constexpr std::size_t kDescriptionColumn = 36;
+    std::string formatLine = "  -f, --format " + CommandWords("|");
+    formatLine.resize(std::max(kDescriptionColumn, formatLine.size() + 1), ' ');
+    return std::string(kUsageStart) + formatLine + "output format (default " + std::string(kFormats[0].commandWord)
+           + ")\n" + std::string(kUsageRest);
+}
 
 enum Option : int {
     kFont = 256,
@@ -345,37 +349,14 @@ void ReportUnconverted(const UnconvertedLines& unconverted, std::string_view lin
     }
 }
 
-// The count must not mix into a script written to standard output, whether as "-" or as another name of it.
-bool WritesStandardOutput(const ConversionRequest& request)
-{
-    if (request.targetOpening == Opening::StandardStream) {
-        return true;
-    }
-    struct stat output {};
-    struct stat target {};
-    return ::fstat(STDOUT_FILENO, &output) == 0 && ::stat(request.targetName.c_str(), &target) == 0
-           && output.st_dev == target.st_dev && output.st_ino == target.st_ino;
-}
-
-unsigned UsableProcessors()
-{
-    cpu_set_t usable;
-    CPU_ZERO(&usable);
-    if (::sched_getaffinity(0, sizeof usable, &usable) == 0 && CPU_COUNT(&usable) > 0) {
-        return static_cast<unsigned>(CPU_COUNT(&usable));
-    }
-    return std::max(1U, std::thread::hardware_concurrency());
-}
-
 constexpr std::string_view kClearLine = "\r\033[K";
-volatile std::sig_atomic_t progressShown = 0;
 
 /// What a batch prints, source by source in the order given, and its progress line while standard error is a
 /// terminal; the batch calls it one source at a time.
 class BatchReport {
 public:
     BatchReport(const std::vector<ConversionRequest>& requests, bool strict)
-        : requests_(requests), strict_(strict), terminal_(::isatty(STDERR_FILENO) == 1)
+        : requests_(requests), strict_(strict), columns_(StandardErrorColumns())
     {
     }
     BatchReport(const BatchReport&) = delete;
@@ -415,67 +396,48 @@ public:
 private:
     void ShowProgress()
     {
-        if (!terminal_ || done_ == requests_.size()) {
+        if (columns_ == 0 || done_ == requests_.size()) {
             return;
         }
         std::string line = "varnuth-convert: " + std::to_string(done_) + " of " + std::to_string(requests_.size())
                            + " done, converting " + Printable(requests_[inWork_].sourceName);
         // One line less than the terminal's width, or the next redraw would start a line below; never half of a
         // UTF-8 character.
-        winsize size {};
-        const std::size_t width = ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 1 ? size.ws_col : 80;
-        if (line.size() >= width) {
-            std::size_t cut = width - 1;
+        if (line.size() >= columns_) {
+            std::size_t cut = columns_ - 1;
             while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0U) == 0x80U) {
                 --cut;
             }
             line.resize(cut);
         }
         std::cerr << kClearLine << line << std::flush;
-        progressShown = 1;
+        shown_ = true;
+        SetProgressLineShown(true);
     }
 
     void ClearProgress()
     {
-        if (progressShown != 0) {
+        if (shown_) {
+            SetProgressLineShown(false);
             std::cerr << kClearLine << std::flush;
-            progressShown = 0;
+            shown_ = false;
         }
     }
 
     const std::vector<ConversionRequest>& requests_;
     bool strict_;
-    bool terminal_;
+    std::size_t columns_;
+    bool shown_ = false;
     bool failed_ = false;
     std::size_t done_ = 0;
     std::size_t inWork_ = 0;
 };
 
-extern "C" void EndOnSignal(int number)
-{
-    RemoveUnfinishedTarget();
-    if (progressShown != 0) {
-        [[maybe_unused]] const ssize_t cleared = ::write(STDERR_FILENO, kClearLine.data(), kClearLine.size());
-    }
-    std::signal(number, SIG_DFL);
-    std::raise(number);
-}
-
-// An interrupted run leaves no temporary file; a file-size limit is a failure the run reports, not a kill.
-void InstallSignalHandlers()
-{
-    for (const int number : {SIGINT, SIGTERM, SIGHUP}) {
-        struct sigaction action {};
-        action.sa_handler = EndOnSignal;
-        sigemptyset(&action.sa_mask);
-        sigaction(number, &action, nullptr);
-    }
-    std::signal(SIGXFSZ, SIG_IGN);
-}
-
 int ConvertOne(const ConversionRequest& request, StyleSettings& style, const Options& options)
 {
-    const bool messageToStandardError = WritesStandardOutput(request);
+    // The count must not mix into a script written to standard output, whether as "-" or as another name of it.
+    const bool messageToStandardError =
+        request.targetOpening == Opening::StandardStream || IsStandardOutput(request.targetName);
     const RunOutcome outcome = PerformConversion(request, style);
     if (!outcome.succeeded()) {
         return ReportFailure(OutcomeMessage(outcome));
@@ -513,26 +475,33 @@ int ConvertBatch(const ConversionRequest& model, StyleSettings& style, const Opt
 
 int main(int argc, char** argv)
 {
+    PrepareStandardStreams();
+    std::vector<std::string> arguments = CommandArguments(argc, argv);
+    std::vector<char*> pointers;
+    for (std::string& argument : arguments) {
+        pointers.push_back(argument.data());
+    }
+    pointers.push_back(nullptr);
     StyleSettings style;
     style.SetDefaults();
     ConversionRequest request;
     request.alignCentre = true;
-    request.marginLeft = "10";
-    request.marginRight = "10";
-    request.marginBottom = "14";
+    request.marginLeft = kDefaultMarginLeft;
+    request.marginRight = kDefaultMarginRight;
+    request.marginBottom = kDefaultMarginBottom;
     Options options;
     Action action = Action::Convert;
     try {
-        action = ParseArguments(argc, argv, request, style, options);
+        action = ParseArguments(static_cast<int>(arguments.size()), pointers.data(), request, style, options);
     } catch (const UsageError& error) {
         return ReportUsageError(error.message);
     }
     switch (action) {
-    case Action::Help: return PrintResult(kUsage);
+    case Action::Help: return PrintResult(Usage());
     case Action::Version: return PrintResult("varnuth-convert " VARNUTH_VERSION "\n");
-    case Action::ConvertBatch: InstallSignalHandlers(); return ConvertBatch(request, style, options);
+    case Action::ConvertBatch: InstallInterruptCleanup(); return ConvertBatch(request, style, options);
     case Action::Convert: break;
     }
-    InstallSignalHandlers();
+    InstallInterruptCleanup();
     return ConvertOne(request, style, options);
 }

@@ -1,11 +1,9 @@
 #include "ConversionBatch.h"
 
 #include "Formats.h"
-
-#include <sys/stat.h>
+#include "SystemFiles.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <mutex>
 #include <set>
 #include <system_error>
@@ -32,26 +30,13 @@ std::string Quoted(const std::string& name)
     return "\"" + name + "\"";
 }
 
-using Identity = std::pair<dev_t, ino_t>;
-
-std::optional<Identity> IdentityOf(const std::string& name)
-{
-    struct stat status {};
-    if (::stat(name.c_str(), &status) != 0) {
-        return std::nullopt;
-    }
-    return Identity{status.st_dev, status.st_ino};
-}
-
 void RequireFolder(const std::string& folder, std::size_t sources)
 {
     if (folder.empty()) {
         throw Refusal(std::errc::invalid_argument,
                       "Name a target folder for the " + std::to_string(sources) + " source files");
     }
-    struct stat status {};
-    const int error = ::stat(folder.c_str(), &status) != 0 ? errno : S_ISDIR(status.st_mode) ? 0 : ENOTDIR;
-    if (error != 0) {
+    if (const int error = FolderError(folder); error != 0) {
         throw RunError(std::error_code(error, std::generic_category()), "The target folder " + Quoted(folder));
     }
 }
@@ -142,7 +127,7 @@ std::vector<ConversionRequest> PlanBatch(const std::vector<std::string>& sources
     RequireFolder(folder, sources.size());
     std::vector<ConversionRequest> requests;
     std::unordered_map<std::string, const std::string*> sourceOfTarget;
-    std::set<Identity> sourceFiles;
+    std::set<std::pair<std::uint64_t, std::uint64_t>> sourceFiles;
     for (const std::string& source : sources) {
         ConversionRequest& request = requests.emplace_back(model);
         request.sourceName = source;
@@ -155,13 +140,13 @@ std::vector<ConversionRequest> PlanBatch(const std::vector<std::string>& sources
             throw Refusal(std::errc::file_exists, "The sources " + Quoted(*earlier->second) + " and " + Quoted(source)
                                                       + " would both write " + Quoted(request.targetName));
         }
-        if (const std::optional<Identity> identity = IdentityOf(source)) {
-            sourceFiles.insert(*identity);
+        if (const std::optional<FileIdentity> identity = IdentityOfName(source)) {
+            sourceFiles.emplace(identity->device, identity->inode);
         }
     }
     for (const ConversionRequest& request : requests) {
-        const std::optional<Identity> identity = IdentityOf(request.targetName);
-        if (identity && sourceFiles.contains(*identity)) {
+        const std::optional<FileIdentity> identity = IdentityOfName(request.targetName);
+        if (identity && sourceFiles.contains({identity->device, identity->inode})) {
             throw Refusal(std::errc::file_exists, "The target " + Quoted(request.targetName) + " of "
                                                       + Quoted(request.sourceName) + " is also a source");
         }
