@@ -163,7 +163,8 @@ std::size_t StandardErrorColumns()
         || ::SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) == 0) {
         return 0;
     }
-    return static_cast<std::size_t>(std::max<SHORT>(screen.srWindow.Right - screen.srWindow.Left + 1, 2));
+    const int columns = screen.srWindow.Right - screen.srWindow.Left + 1;
+    return static_cast<std::size_t>(std::max(columns, 2));
 }
 
 bool IsStandardOutput(const std::string& name)

@@ -18,10 +18,13 @@ public:
     // Each Show operation returns whether the user confirmed; a cancel changes no value.
     bool ShowOpen();
     bool ShowSave();
+    bool ShowFolder(); // a folder into InitDir, where it also starts
     bool ShowFont();
     bool ShowColor();
 
     QString FileName;
+    QStringList FileNames; // every file the open dialog chose, FileName the first
+    QString InitDir;
     QString Filter; // "description|pattern|description|pattern..."
     std::int32_t Flags = 0;
     QString FontName;

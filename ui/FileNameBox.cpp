@@ -3,9 +3,8 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QUrl>
-
-namespace {
 
 QStringList DroppedFileNames(const QMimeData* data)
 {
@@ -18,13 +17,33 @@ QStringList DroppedFileNames(const QMimeData* data)
     return fileNames;
 }
 
-} // namespace
-
 void FileNameBox::takeFiles(const QStringList& fileNames)
 {
-    if (!fileNames.isEmpty()) {
-        setText(QFileInfo(fileNames.front()).absoluteFilePath());
+    QStringList fullNames;
+    for (const QString& name : fileNames) {
+        fullNames << QFileInfo(name).absoluteFilePath();
     }
+    if (fullNames.size() == 1) {
+        setText(fullNames.front());
+    } else if (!fullNames.isEmpty()) {
+        setText(QLatin1Char('"') + fullNames.join(QStringLiteral("\" \"")) + QLatin1Char('"'));
+    }
+}
+
+// A text that is not wholly a list of quoted names is one name, quotes and all.
+QStringList FileNameBox::fileNames() const
+{
+    static const QRegularExpression list(QStringLiteral(R"re(^\s*(?:"[^"]+"\s*)+$)re"));
+    static const QRegularExpression quoted(QStringLiteral(R"re("([^"]+)")re"));
+    const QString content = text();
+    if (!list.match(content).hasMatch()) {
+        return content.isEmpty() ? QStringList() : QStringList{content};
+    }
+    QStringList names;
+    for (const QRegularExpressionMatch& match : quoted.globalMatch(content)) {
+        names << match.captured(1);
+    }
+    return names;
 }
 
 void FileNameBox::dragEnterEvent(QDragEnterEvent* event)
@@ -53,6 +72,6 @@ void FileNameBox::dropEvent(QDropEvent* event)
         QLineEdit::dropEvent(event);
         return;
     }
-    takeFiles(fileNames);
     event->acceptProposedAction();
+    emit filesDropped(fileNames);
 }

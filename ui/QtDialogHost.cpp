@@ -14,11 +14,17 @@ std::optional<QString> Chosen(const QString& fileName)
 } // namespace
 
 // The descriptions already name their patterns, so Qt's copy of them is hidden.
-std::optional<QString> QtDialogHost::AskOpenFileName(QWidget* parent, const QStringList& nameFilters,
-                                                     const QString& startName)
+std::optional<QStringList> QtDialogHost::AskOpenFileNames(QWidget* parent, const QStringList& nameFilters,
+                                                          const QString& startName)
 {
-    return Chosen(QFileDialog::getOpenFileName(parent, {}, startName, nameFilters.join(QStringLiteral(";;")), nullptr,
-                                               QFileDialog::HideNameFilterDetails));
+    const QStringList chosen = QFileDialog::getOpenFileNames(
+        parent, {}, startName, nameFilters.join(QStringLiteral(";;")), nullptr, QFileDialog::HideNameFilterDetails);
+    return chosen.isEmpty() ? std::nullopt : std::optional(chosen);
+}
+
+std::optional<QString> QtDialogHost::AskFolder(QWidget* parent, const QString& startFolder)
+{
+    return Chosen(QFileDialog::getExistingDirectory(parent, {}, startFolder));
 }
 
 std::optional<QString> QtDialogHost::AskSaveFileName(QWidget* parent, const QStringList& nameFilters,

@@ -3,15 +3,18 @@
 #include "ColourSwatch.h"
 #include "FileNameBox.h"
 
+#include "ConversionBatch.h"
 #include "Formats.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QLabel>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -19,7 +22,10 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
+#include <optional>
+#include <vector>
 #include <type_traits>
 
 namespace {
@@ -112,17 +118,18 @@ constexpr int kProgressIntervalMs = 100;
 
 } // namespace
 
-/// One conversion on its own thread. The run works on a copy of the style settings, so the window may go on
-/// changing its own while the run reads them.
+/// The conversions of one Convert, one after another on their own thread. They work on a copy of the style
+/// settings, so the window may go on changing its own while the runs read them.
 struct frmConvert::Run {
     explicit Run(varnuth::StyleSettings windowStyle) : style(std::move(windowStyle)) {}
 
     varnuth::StyleSettings style;
-    varnuth::ConversionRequest request;
-    std::int64_t sourceSize = 0;
+    std::vector<varnuth::ConversionRequest> requests;
+    std::vector<std::int64_t> sourceSizes;
     std::atomic<bool> cancel = false;
+    std::atomic<std::size_t> inWork = 0;
     std::atomic<std::uint64_t> bytesRead = 0;
-    varnuth::RunOutcome outcome;
+    std::vector<varnuth::RunOutcome> outcomes;
 };
 
 frmConvert::frmConvert(std::unique_ptr<DialogHost> dialogs, varnuth::ShowMessage showMessage,
@@ -136,6 +143,7 @@ frmConvert::frmConvert(std::unique_ptr<DialogHost> dialogs, varnuth::ShowMessage
     createControls();
     connectActions();
     loadDefaults();
+    setAcceptDrops(true);
     sourceNameBox_->setFocus();
 }
 
@@ -284,6 +292,8 @@ void frmConvert::connectActions()
     connect(fontButton_, &QPushButton::clicked, this, &frmConvert::chooseFont);
     connect(formatGroup_, &QButtonGroup::idClicked, this, &frmConvert::applyFormat);
     connect(convertButton_, &QPushButton::clicked, this, &frmConvert::convert);
+    connect(sourceNameBox_, &FileNameBox::filesDropped, this, &frmConvert::openSources);
+    connect(targetNameBox_, &FileNameBox::filesDropped, this, &frmConvert::takeDroppedTargets);
     connect(closeButton_, &QPushButton::clicked, this, &QWidget::close);
     TabToTheSelectedOption(alignmentGroup_);
     TabToTheSelectedOption(formatGroup_);
@@ -321,16 +331,58 @@ void frmConvert::openSources(const QStringList& fileNames)
     sourceNameBox_->takeFiles(fileNames);
 }
 
+// One file is the target; several can only be sources.
+void frmConvert::takeDroppedTargets(const QStringList& fileNames)
+{
+    if (fileNames.size() == 1) {
+        targetNameBox_->takeFiles(fileNames);
+    } else {
+        openSources(fileNames);
+    }
+}
+
+void frmConvert::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DroppedFileNames(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+// Files dropped anywhere else on the window are sources.
+void frmConvert::dropEvent(QDropEvent* event)
+{
+    const QStringList fileNames = DroppedFileNames(event->mimeData());
+    if (!fileNames.isEmpty()) {
+        event->acceptProposedAction();
+        openSources(fileNames);
+    }
+}
+
 void frmConvert::chooseSource()
 {
     dialogs_.Filter = kSourceFilter;
-    if (dialogs_.ShowOpen() && !dialogs_.FileName.isEmpty()) {
-        sourceNameBox_->setText(dialogs_.FileName);
+    if (dialogs_.ShowOpen() && !dialogs_.FileNames.isEmpty()) {
+        sourceNameBox_->takeFiles(dialogs_.FileNames);
+    }
+}
+
+// Several sources go into a folder, which starts where they are when none is named yet.
+void frmConvert::chooseTargetFolder()
+{
+    const QStringList sources = sourceNameBox_->fileNames();
+    dialogs_.InitDir = targetNameBox_->text().isEmpty() ? QFileInfo(sources.front()).absolutePath()
+                                                        : targetNameBox_->text();
+    if (dialogs_.ShowFolder()) {
+        targetNameBox_->setText(dialogs_.InitDir);
     }
 }
 
 void frmConvert::chooseTarget()
 {
+    if (sourceNameBox_->fileNames().size() > 1) {
+        chooseTargetFolder();
+        return;
+    }
     dialogs_.Flags = CommonDialog::kOverwritePrompt;
     dialogs_.Filter = QString::fromStdString(varnuth::TargetFilter());
     if (dialogs_.ShowSave() && !dialogs_.FileName.isEmpty()) {
@@ -376,18 +428,47 @@ void frmConvert::applyFormat(int index)
     marginFrame_->setEnabled(styled);
 }
 
-// The run goes on its own thread so that the window keeps painting and can offer Cancel; a progress dialog
-// appears once the run looks like lasting more than half a second.
+// Several sources go into the target folder, each under its own name; nothing starts if any of them cannot.
+std::optional<std::vector<varnuth::ConversionRequest>> frmConvert::gatherRequests()
+{
+    varnuth::ConversionRequest request = gatherRequest();
+    const QStringList sources = sourceNameBox_->fileNames();
+    if (sources.size() <= 1) {
+        request.sourceName = sources.isEmpty() ? std::string() : FileNameBytes(sources.front());
+        return std::vector{request};
+    }
+    std::vector<std::string> sourceNames;
+    for (const QString& source : sources) {
+        sourceNames.push_back(FileNameBytes(source));
+    }
+    try {
+        return varnuth::PlanBatch(sourceNames, request.targetName, request);
+    } catch (const varnuth::RunError& error) {
+        showMessage_(error.description());
+        return std::nullopt;
+    }
+}
+
+// The runs go on their own thread so that the window keeps painting and can offer Cancel; a progress dialog
+// appears once they look like lasting more than half a second.
 void frmConvert::convert()
 {
+    std::optional<std::vector<varnuth::ConversionRequest>> requests = gatherRequests();
+    if (!requests) {
+        return;
+    }
     run_ = std::make_unique<Run>(style_);
-    run_->request = gatherRequest();
-    run_->sourceSize = QFileInfo(sourceNameBox_->text()).size();
+    run_->requests = std::move(*requests);
+    for (const varnuth::ConversionRequest& request : run_->requests) {
+        run_->sourceSizes.push_back(QFileInfo(QFile::decodeName(QByteArray::fromStdString(request.sourceName))).size());
+    }
+    const bool measured = std::all_of(run_->sourceSizes.begin(), run_->sourceSizes.end(),
+                                      [](std::int64_t size) { return size > 0; });
     convertButton_->setEnabled(false);
     setCursor(Qt::BusyCursor);
 
     progress_ = new QProgressDialog(QStringLiteral("Converting..."), QStringLiteral("Cancel"), 0,
-                                    run_->sourceSize > 0 ? kProgressSteps : 0, this);
+                                    measured ? kProgressSteps * static_cast<int>(run_->requests.size()) : 0, this);
     progress_->setObjectName(QStringLiteral("progress"));
     progress_->setWindowTitle(windowTitle());
     progress_->setWindowModality(Qt::WindowModal);
@@ -401,26 +482,44 @@ void frmConvert::convert()
     progressTimer_->setInterval(kProgressIntervalMs);
     connect(progressTimer_, &QTimer::timeout, this, &frmConvert::showProgress);
 
-    varnuth::RunControl control{[run, hook = onRunProgress_](std::uint64_t bytesRead) {
-                                    run->bytesRead = bytesRead;
-                                    if (hook) {
-                                        hook(bytesRead);
-                                    }
-                                },
-                                &run->cancel};
+    varnuth::BatchControl control;
+    control.cancel = &run->cancel;
+    control.started = [run](std::size_t index) {
+        run->bytesRead = 0;
+        run->inWork = index;
+    };
+    control.progress = [run, hook = onRunProgress_](std::size_t, std::uint64_t bytesRead) {
+        run->bytesRead = bytesRead;
+        if (hook) {
+            hook(bytesRead);
+        }
+    };
     runThread_ = QThread::create([run, control = std::move(control)] {
-        run->outcome = varnuth::PerformConversion(run->request, run->style, control);
+        run->outcomes = varnuth::PerformBatch(run->requests, run->style, control);
     });
     connect(runThread_, &QThread::finished, this, &frmConvert::finishRun);
     progressTimer_->start();
     runThread_->start();
 }
 
+// Each file counts the same in the batch's progress, however large; several files are named one by one.
 void frmConvert::showProgress()
 {
-    if (run_->sourceSize > 0 && !progress_->wasCanceled()) {
-        const auto done = std::min<std::uint64_t>(run_->bytesRead, static_cast<std::uint64_t>(run_->sourceSize));
-        progress_->setValue(static_cast<int>(done * kProgressSteps / static_cast<std::uint64_t>(run_->sourceSize)));
+    if (progress_->wasCanceled()) {
+        return;
+    }
+    const std::size_t index = run_->inWork;
+    const std::size_t files = run_->requests.size();
+    if (files > 1) {
+        const QString name = QFileInfo(QFile::decodeName(QByteArray::fromStdString(run_->requests[index].sourceName)))
+                                 .fileName();
+        progress_->setLabelText(QStringLiteral("File %1 of %2: %3").arg(index + 1).arg(files).arg(name));
+    }
+    if (progress_->maximum() > 0) {
+        const auto size = static_cast<std::uint64_t>(run_->sourceSizes[index]);
+        const std::uint64_t done = std::min<std::uint64_t>(run_->bytesRead, size);
+        progress_->setValue(static_cast<int>(index) * kProgressSteps
+                            + static_cast<int>(done * kProgressSteps / size));
     }
 }
 
@@ -437,7 +536,8 @@ void frmConvert::finishRun()
     style_.bold = run_->style.bold;
     style_.italic = run_->style.italic;
     style_.txtAlignment = run_->style.txtAlignment;
-    const std::string message = varnuth::OutcomeMessage(run_->outcome);
+    const std::string message = run_->requests.size() == 1 ? varnuth::OutcomeMessage(run_->outcomes.front())
+                                                            : varnuth::BatchMessage(run_->requests, run_->outcomes);
     run_.reset();
     unsetCursor();
     convertButton_->setEnabled(true);

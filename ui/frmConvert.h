@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 class ColourSwatch;
 class FileNameBox;
@@ -46,6 +48,8 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     struct Run;
@@ -56,8 +60,10 @@ private:
     void loadDefaults();
     void showFontSettings();
 
+    void takeDroppedTargets(const QStringList& fileNames);
     void chooseSource();
     void chooseTarget();
+    void chooseTargetFolder();
     void chooseFont();
     void chooseColour(varnuth::SettingValue& setting, ColourSwatch* swatch);
     void applyFormat(int index);
@@ -65,6 +71,7 @@ private:
     void showProgress();
     void finishRun();
     [[nodiscard]] varnuth::ConversionRequest gatherRequest();
+    [[nodiscard]] std::optional<std::vector<varnuth::ConversionRequest>> gatherRequests();
 
     varnuth::StyleSettings style_;
     CommonDialog dialogs_;
