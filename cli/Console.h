@@ -22,5 +22,9 @@ void PrepareStandardStreams();
 /// While \p shown, an interrupt also clears the progress line standard error shows.
 void SetProgressLineShown(bool shown) noexcept;
 
+/// Keeps the memory one conversion frees for the next, instead of handing it back to the system and having it
+/// cleared again for every source of a batch.
+void KeepFreedMemory();
+
 /// Makes an interrupt remove the run's temporary file before the command ends, and a file-size limit a failure.
 void InstallInterruptCleanup();

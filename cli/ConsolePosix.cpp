@@ -2,6 +2,7 @@
 
 #include "TargetFile.h"
 
+#include <malloc.h>
 #include <sched.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -78,4 +79,13 @@ bool IsStandardOutput(const std::string& name)
 void SetProgressLineShown(bool shown) noexcept
 {
     progressLineShown = shown ? 1 : 0;
+}
+
+void KeepFreedMemory()
+{
+    // Above the buffers of a run, which are then taken from and returned to the heap; far below a job's share.
+    constexpr int kMappedFrom = 1 << 20;
+    constexpr int kKeptUpTo = 4 << 20;
+    ::mallopt(M_MMAP_THRESHOLD, kMappedFrom);
+    ::mallopt(M_TRIM_THRESHOLD, kKeptUpTo);
 }

@@ -178,3 +178,6 @@ bool IsStandardOutput(const std::string& name)
 
 // A console redraws the line as the next output comes; nothing is left to clear.
 void SetProgressLineShown(bool /*shown*/) noexcept {}
+
+// The Windows heap keeps freed blocks for reuse by itself.
+void KeepFreedMemory() {}

@@ -462,6 +462,7 @@ int ConvertBatch(const ConversionRequest& model, StyleSettings& style, const Opt
     } catch (const RunError& error) {
         return ReportUsageError(error.description());
     }
+    KeepFreedMemory();
     BatchReport report(requests, options.strict);
     BatchControl control;
     control.jobs = options.jobs.value_or(UsableProcessors());
