@@ -80,7 +80,7 @@ TEST_F(ConvertCommandTest, ExitCodesAndWhatEachRunPrints)
         {{PathOf("large.srt"), target}, 1, "File too large; the target file was not changed", "", "ulimit -f 64; "},
         {{"--frobnicate", in, never}, 2, "unknown option '--frobnicate'", "", ""},
         {{"-bx.srt", in, never}, 2, "unknown option '-b'", "", ""},
-        {{"-f", "ass", in, never}, 2, "unknown format 'ass'", "", ""},
+        {{"-f", "sub", in, never}, 2, "unknown format 'sub'", "", ""},
         {{"--primary", "#12345", in, never}, 2, "invalid colour", "", ""},
         {{"--primary", "16777216", in, never}, 2, "invalid colour", "", ""},
         {{"--align", "middle", in, never}, 2, "unknown alignment", "", ""},
@@ -95,6 +95,9 @@ TEST_F(ConvertCommandTest, ExitCodesAndWhatEachRunPrints)
         {{in, never, "extra"}, 2, "too many operands", "", ""},
         {{in, never, "--font"}, 2, "option '--font' needs a value", "", ""},
         {{"--sections", "-f", "son", in, never}, 2, "--sections is for the SSA format only", "", ""},
+        {{"-f", "ass", "--margin-right", "10000", in, never}, 2, "The right margin must be a whole number", "", ""},
+        {{"--play-res", "640x480", in, never}, 2, "--play-res is for the ASS format only", "", ""},
+        {{"-f", "ass", "--play-res", "640x0", in, never}, 2, "invalid --play-res '640x0'", "", ""},
         {{"--format=stl", "--sections", in, never}, 2, "--sections is for the SSA format only", "", ""},
     };
     for (const auto& [arguments, exitCode, err, out, shell] : cases) {
@@ -119,7 +122,7 @@ TEST_F(ConvertCommandTest, EveryListOfFormatsIsTheTables)
     EXPECT_NE(page.find(R"(\-\-format " " )" + CommandWords(" | ") + "\n"), std::string::npos);
     EXPECT_NE(completion.find("compgen -W '" + CommandWords(" ") + "'"), std::string::npos);
     EXPECT_NE(Run({"--help"}).out.find(" --format " + CommandWords("|") + " "), std::string::npos);
-    EXPECT_EQ(TargetFilter(), "SSA script (*.ssa)|*.ssa|Fabsub Text (*.txt)|*.txt|SON DVDMaestro (*.son)|*.son|"
+    EXPECT_EQ(TargetFilter(), "SSA script (*.ssa)|*.ssa|ASS script (*.ass)|*.ass|Fabsub Text (*.txt)|*.txt|SON DVDMaestro (*.son)|*.son|"
                               "STL DVDMaestro (*.stl)|*.stl|All files|*.*");
 }
 
