@@ -13,6 +13,7 @@
 
 class ColourSwatch;
 class FileNameBox;
+class PreviewWindow;
 class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
@@ -56,6 +57,8 @@ private:
     void chooseFont();
     void chooseColour(varnuth::SettingValue& setting, ColourSwatch* swatch);
     void applyFormat(int index);
+    void openPreview();
+    void updatePreview();
     void convert();
     void showProgress();
     void finishRun();
@@ -93,4 +96,6 @@ private:
     QButtonGroup* formatGroup_ = nullptr;
     QPushButton* convertButton_ = nullptr;
     QPushButton* closeButton_ = nullptr;
+    QPushButton* previewButton_ = nullptr;
+    PreviewWindow* preview_ = nullptr;
 };
