@@ -77,7 +77,18 @@ QString StyleWords(const PreviewSettings& settings)
 
 bool HasStyle(varnuth::OutputFormat format)
 {
-    return format == varnuth::OutputFormat::SSA;
+    return varnuth::FormatOf(format).usesStyle;
+}
+
+// Only the form with sections is one that players open, so only that is shown.
+QString FormatNote(varnuth::OutputFormat format)
+{
+    if (format == varnuth::OutputFormat::SSA) {
+        return QStringLiteral("Shown as written with --sections: players refuse an SSA script without sections.");
+    }
+    return HasStyle(format) ? QString()
+                            : QStringLiteral("%1 scripts carry no style to preview.")
+                                  .arg(Words(varnuth::FormatOf(format).name));
 }
 
 } // namespace
@@ -302,10 +313,7 @@ void PreviewWindow::describe(const PreviewSettings& settings)
                                         .arg(entries_->Count())
                                         .arg(times)
                                   : QStringLiteral("Sample text, as no source is named\n%1").arg(times));
-    formatNote_->setText(
-        HasStyle(settings.request.format)
-            ? QStringLiteral("Shown as written with --sections: players refuse an SSA script without sections.")
-            : QStringLiteral("SON and STL scripts carry no style to preview."));
+    formatNote_->setText(FormatNote(settings.request.format));
     QStringList text;
     for (const std::string& line : entry_->text) {
         text << Words(line);

@@ -5,6 +5,7 @@
 #include "ConversionRun.h"
 #include "StyleSettings.h"
 
+#include <QStringList>
 #include <QWidget>
 
 #include <cstdint>
@@ -41,6 +42,9 @@ public:
 
     [[nodiscard]] const varnuth::StyleSettings& styleSettings() const { return style_; }
 
+    /// Takes files handed over by the desktop ("Open with", the command line) as sources, as a drop does.
+    void openSources(const QStringList& fileNames);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -48,6 +52,7 @@ private:
     struct Run;
 
     void createControls();
+    void createFormatOptions();
     void connectActions();
     void loadDefaults();
     void showFontSettings();

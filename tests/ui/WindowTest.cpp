@@ -1,12 +1,15 @@
 #include "ColourSwatch.h"
+#include "CommandLine.h"
 #include "CompactStyle.h"
 #include "DialogHost.h"
+#include "Formats.h"
 #include "PreviewFrame.h"
 #include "TestSupport.h"
 #include "frmConvert.h"
 
 #include <QAccessible>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QDir>
 #include <QGroupBox>
@@ -199,6 +202,30 @@ TEST_F(WindowTest, FormatChoiceSetsTheFramesThatTabAndEnterReach)
     EXPECT_FALSE(window->isVisible());
 }
 
+// One option per format row, in the table's order from left to right; the first three where they have always been.
+// Each enables the style frames exactly when its format uses the style.
+TEST_F(WindowTest, FormatOptionsAreTheTablesRows)
+{
+    const QList<QAbstractButton*> options = Find<QButtonGroup>("Option4")->buttons();
+    ASSERT_EQ(static_cast<std::size_t>(options.size()), varnuth::kFormats.size());
+    int right = 0;
+    for (std::size_t i = 0; i < varnuth::kFormats.size(); ++i) {
+        const varnuth::FormatEntry& row = varnuth::kFormats[i];
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(options[i]->objectName(), QStringLiteral("Option4_%1").arg(row.optionIndex));
+        EXPECT_EQ(options[i]->text().toStdString(), row.caption);
+        EXPECT_GT(options[i]->x(), right);
+        right = options[i]->geometry().right();
+        Click(options[i]->objectName().toLatin1().constData());
+        for (const char* frame : {"Frame1", "Frame2", "Frame3"}) {
+            EXPECT_EQ(Find(frame)->isEnabled(), row.usesStyle) << frame;
+        }
+    }
+    EXPECT_LT(right, Find("cmdConvert")->x());
+    EXPECT_EQ((QList<QRect>{Find("Option4_0")->geometry(), Find("Option4_2")->geometry(), Find("Option4_3")->geometry()}),
+              (QList<QRect>{{8, 224, 49, 25}, {64, 224, 89, 25}, {160, 224, 89, 25}}));
+}
+
 // What a screen reader announces for every control that can take the focus: a text box its label, a button
 // something more than "...".
 TEST_F(WindowTest, EveryFocusableControlHasAnAccessibleName)
@@ -216,6 +243,18 @@ TEST_F(WindowTest, EveryFocusableControlHasAnAccessibleName)
             EXPECT_TRUE(name.size() > 1 && name != "...") << control->objectName().toStdString();
         }
     }
+}
+
+// "Open with" starts the program with the files' names, which may be relative: the first names the source in full.
+TEST_F(WindowTest, FilesOnTheCommandLineBecomeTheSource)
+{
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(folder.path().string()));
+    window->openSources(SourceFilesOnCommandLine({"varnuth", "first file.srt", "second.srt"}));
+    QDir::setCurrent(previous);
+    EXPECT_EQ(Text("txtSource").toStdString(), folder.PathOf("first file.srt"));
+    window->openSources(SourceFilesOnCommandLine({"varnuth"}));
+    EXPECT_EQ(Text("txtSource").toStdString(), folder.PathOf("first file.srt"));
 }
 
 TEST(CompactStyle, GivesWayToAStyleTheUserNames)
