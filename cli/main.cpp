@@ -1,9 +1,9 @@
 // varnuth-convert: the window's conversion, run from a shell or a script.
 
+#include "Console.h"
 #include "ConversionRun.h"
 #include "Formats.h"
 #include "StyleSettings.h"
-#include "TargetFile.h"
 
 #include <getopt.h>
 
@@ -11,13 +11,13 @@
 #include <cerrno>
 #include <charconv>
 #include <climits>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -304,29 +304,17 @@ void ReportUnconverted(const UnconvertedLines& unconverted)
     }
 }
 
-extern "C" void EndOnSignal(int number)
-{
-    RemoveUnfinishedTarget();
-    std::signal(number, SIG_DFL);
-    std::raise(number);
-}
-
-// An interrupted run leaves no temporary file; a file-size limit is a failure the run reports, not a kill.
-void InstallSignalHandlers()
-{
-    for (const int number : {SIGINT, SIGTERM, SIGHUP}) {
-        struct sigaction action {};
-        action.sa_handler = EndOnSignal;
-        sigemptyset(&action.sa_mask);
-        sigaction(number, &action, nullptr);
-    }
-    std::signal(SIGXFSZ, SIG_IGN);
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
+    PrepareStandardStreams();
+    std::vector<std::string> arguments = CommandArguments(argc, argv);
+    std::vector<char*> pointers;
+    for (std::string& argument : arguments) {
+        pointers.push_back(argument.data());
+    }
+    pointers.push_back(nullptr);
     StyleSettings style;
     style.SetDefaults();
     ConversionRequest request;
@@ -336,7 +324,7 @@ int main(int argc, char** argv)
     request.marginBottom = kDefaultMarginBottom;
     Options options;
     try {
-        switch (ParseArguments(argc, argv, request, style, options)) {
+        switch (ParseArguments(static_cast<int>(arguments.size()), pointers.data(), request, style, options)) {
         case Action::Help: return PrintResult(Usage());
         case Action::Version: return PrintResult("varnuth-convert " VARNUTH_VERSION "\n");
         case Action::Convert: break;
@@ -347,7 +335,7 @@ int main(int argc, char** argv)
         return kExitUsage;
     }
 
-    InstallSignalHandlers();
+    InstallInterruptCleanup();
     const RunOutcome outcome = PerformConversion(request, style);
     if (!outcome.succeeded()) {
         return ReportFailure(OutcomeMessage(outcome));
