@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <string_view>
 #include <set>
 #include <system_error>
 #include <thread>
@@ -14,9 +15,15 @@
 namespace varnuth {
 namespace {
 
+#ifdef _WIN32
+constexpr std::string_view kSeparators = "/\\:";
+#else
+constexpr std::string_view kSeparators = "/";
+#endif
+
 std::string BaseName(const std::string& name)
 {
-    const std::size_t slash = name.rfind('/');
+    const std::size_t slash = name.find_last_of(kSeparators);
     return slash == std::string::npos ? name : name.substr(slash + 1);
 }
 
@@ -117,7 +124,8 @@ std::string TargetNameIn(const std::string& folder, const std::string& source, O
     // A leading dot starts a hidden name, not an extension.
     const std::size_t dot = base.rfind('.');
     const std::string stem = dot == std::string::npos || dot == 0 ? base : base.substr(0, dot);
-    const std::string separator = folder.empty() || folder.back() == '/' ? "" : "/";
+    const bool separated = folder.empty() || kSeparators.find(folder.back()) != std::string_view::npos;
+    const std::string separator = separated ? "" : "/";
     return folder + separator + stem + "." + std::string(FormatOf(format).extension);
 }
 

@@ -2,9 +2,11 @@
 
 #include <string>
 
+#include "StyleSettings.h"
+
 namespace varnuth {
 
-enum class OutputFormat { SSA, SON, STL };
+enum class OutputFormat { SSA, SON, STL, ASS };
 
 /// How a run reaches a file: by its name, or, for the command's "-", as the process's own standard input or output,
 /// used as it is open (never reopened, never emptied).
@@ -28,6 +30,8 @@ struct ConversionRequest {
     std::string marginRight;
     std::string marginBottom;
     bool ssaSections = false; // the SSA v4 section and format lines around the same lines, for today's players
+    int playResX = kDefaultPlayResX; // the ASS script's frame, in which sizes and margins are measured
+    int playResY = kDefaultPlayResY;
     Opening sourceOpening = Opening::ByName;
     Opening targetOpening = Opening::ByName;
 };

@@ -22,6 +22,9 @@ public:
     bool ShowFont();
     bool ShowColor();
 
+    /// The dialogs themselves, for a window that asks outside the component's kept values.
+    [[nodiscard]] DialogHost& Host() const { return *host_; }
+
     QString FileName;
     QStringList FileNames; // every file the open dialog chose, FileName the first
     QString InitDir;

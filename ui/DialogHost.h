@@ -15,8 +15,10 @@ class DialogHost {
 public:
     virtual ~DialogHost() = default;
 
-    /// \p nameFilters are in Qt's "Description (patterns)" form; \p startName may hold a full path. The user may
-    /// choose several files.
+    /// \p nameFilters are in Qt's "Description (patterns)" form; \p startName may hold a full path.
+    virtual std::optional<QString> AskOpenFileName(QWidget* parent, const QStringList& nameFilters,
+                                                   const QString& startName) = 0;
+    /// As AskOpenFileName, but the user may choose several files.
     virtual std::optional<QStringList> AskOpenFileNames(QWidget* parent, const QStringList& nameFilters,
                                                         const QString& startName) = 0;
     virtual std::optional<QString> AskSaveFileName(QWidget* parent, const QStringList& nameFilters,

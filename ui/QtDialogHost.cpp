@@ -14,6 +14,13 @@ std::optional<QString> Chosen(const QString& fileName)
 } // namespace
 
 // The descriptions already name their patterns, so Qt's copy of them is hidden.
+std::optional<QString> QtDialogHost::AskOpenFileName(QWidget* parent, const QStringList& nameFilters,
+                                                     const QString& startName)
+{
+    return Chosen(QFileDialog::getOpenFileName(parent, {}, startName, nameFilters.join(QStringLiteral(";;")), nullptr,
+                                               QFileDialog::HideNameFilterDetails));
+}
+
 std::optional<QStringList> QtDialogHost::AskOpenFileNames(QWidget* parent, const QStringList& nameFilters,
                                                           const QString& startName)
 {

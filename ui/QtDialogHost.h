@@ -5,6 +5,8 @@
 /// Qt's own file, font and colour dialogs.
 class QtDialogHost final : public DialogHost {
 public:
+    std::optional<QString> AskOpenFileName(QWidget* parent, const QStringList& nameFilters,
+                                           const QString& startName) override;
     std::optional<QStringList> AskOpenFileNames(QWidget* parent, const QStringList& nameFilters,
                                                 const QString& startName) override;
     std::optional<QString> AskSaveFileName(QWidget* parent, const QStringList& nameFilters, const QString& startName,

@@ -2,6 +2,7 @@
 
 #include "ColourSwatch.h"
 #include "FileNameBox.h"
+#include "PreviewWindow.h"
 
 #include "ConversionBatch.h"
 #include "Formats.h"
@@ -233,6 +234,7 @@ void frmConvert::createControls()
     convertButton_ = Place<QPushButton>(this, "cmdConvert", {5400, 3360, 735, 375}, QStringLiteral("Convert"));
     closeButton_ = Place<QPushButton>(this, "cmdClose", {6240, 3360, 615, 375}, QStringLiteral("Close"));
     Place<QLabel>(this, "Label15", {5040, 3960, 1815, 255}, QStringLiteral("Updated on 5 Feb 2002"));
+    previewButton_ = Place<QPushButton>(this, "cmdPreview", {120, 3840, 1095, 375}, QStringLiteral("Preview..."));
 
     for (const auto& [label, control] : {std::pair<QLabel*, QWidget*>{sourceLabel, sourceNameBox_},
                                          {targetLabel, targetNameBox_},
@@ -264,6 +266,7 @@ void frmConvert::createControls()
     for (QAbstractButton* option : alignmentGroup_->buttons() + formatGroup_->buttons()) {
         focusOrder << option;
     }
+    focusOrder << previewButton_;
     for (qsizetype i = 1; i < focusOrder.size(); ++i) {
         setTabOrder(focusOrder[i - 1], focusOrder[i]);
     }
@@ -295,6 +298,22 @@ void frmConvert::connectActions()
     connect(sourceNameBox_, &FileNameBox::filesDropped, this, &frmConvert::openSources);
     connect(targetNameBox_, &FileNameBox::filesDropped, this, &frmConvert::takeDroppedTargets);
     connect(closeButton_, &QPushButton::clicked, this, &QWidget::close);
+    connect(previewButton_, &QPushButton::clicked, this, &frmConvert::openPreview);
+    // Every value the preview shows; the font's arrive through the boxes that show them.
+    for (QLineEdit* box : {fontNameBox_, fontSizeBox_, leftMarginBox_, rightMarginBox_, bottomMarginBox_}) {
+        connect(box, &QLineEdit::textChanged, this, &frmConvert::updatePreview);
+    }
+    for (QCheckBox* box : {boldBox_, italicBox_}) {
+        connect(box, &QCheckBox::toggled, this, &frmConvert::updatePreview);
+    }
+    for (QButtonGroup* group : {alignmentGroup_, formatGroup_}) {
+        connect(group, &QButtonGroup::idToggled, this, &frmConvert::updatePreview);
+    }
+    connect(sourceNameBox_, &QLineEdit::textChanged, this, [this](const QString& name) {
+        if (preview_ != nullptr) {
+            preview_->setSourceName(name);
+        }
+    });
     TabToTheSelectedOption(alignmentGroup_);
     TabToTheSelectedOption(formatGroup_);
 }
@@ -416,6 +435,7 @@ void frmConvert::chooseColour(varnuth::SettingValue& setting, ColourSwatch* swat
     }
     setting = dialogs_.Color;
     swatch->setFillColour(UnpackColour(dialogs_.Color));
+    updatePreview();
 }
 
 // Disabling keeps every value inside the frames; only the user's access goes.
@@ -426,6 +446,27 @@ void frmConvert::applyFormat(int index)
     fontFrame_->setEnabled(styled);
     colourFrame_->setEnabled(styled);
     marginFrame_->setEnabled(styled);
+    previewButton_->setEnabled(styled);
+}
+
+// One preview for the window's life, beside it and never modal: the window stays as usable as without it.
+void frmConvert::openPreview()
+{
+    if (preview_ == nullptr) {
+        preview_ = new PreviewWindow([this] { return PreviewSettings{gatherRequest(), style_}; }, dialogs_.Host(),
+                                     this);
+        preview_->setSourceName(sourceNameBox_->text());
+    }
+    preview_->show();
+    preview_->raise();
+    preview_->activateWindow();
+}
+
+void frmConvert::updatePreview()
+{
+    if (preview_ != nullptr) {
+        preview_->scheduleUpdate();
+    }
 }
 
 // Several sources go into the target folder, each under its own name; nothing starts if any of them cannot.

@@ -16,6 +16,7 @@
 
 class ColourSwatch;
 class FileNameBox;
+class PreviewWindow;
 class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
@@ -67,6 +68,8 @@ private:
     void chooseFont();
     void chooseColour(varnuth::SettingValue& setting, ColourSwatch* swatch);
     void applyFormat(int index);
+    void openPreview();
+    void updatePreview();
     void convert();
     void showProgress();
     void finishRun();
@@ -105,4 +108,6 @@ private:
     QButtonGroup* formatGroup_ = nullptr;
     QPushButton* convertButton_ = nullptr;
     QPushButton* closeButton_ = nullptr;
+    QPushButton* previewButton_ = nullptr;
+    PreviewWindow* preview_ = nullptr;
 };

@@ -5,6 +5,7 @@
 #include "LineReader.h"
 #include "MessageBox.h"
 #include "Formats.h"
+#include "PreviewFrame.h"
 #include "TestSupport.h"
 #include "frmConvert.h"
 
@@ -23,6 +24,8 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSlider>
+#include <QTimer>
 #include <QStyleOptionButton>
 #include <QTest>
 
@@ -38,6 +41,10 @@ namespace {
 /// Answers each dialog from a script instead of a person, and keeps where each dialog started.
 class ScriptedDialogs final : public DialogHost {
 public:
+    std::optional<QString> AskOpenFileName(QWidget* parent, const QStringList& filters, const QString&) override
+    {
+        return Next<QString>(parent, filters);
+    }
     std::optional<QStringList> AskOpenFileNames(QWidget* parent, const QStringList& filters, const QString&) override
     {
         return Next<QStringList>(parent, filters);
@@ -63,7 +70,7 @@ public:
     template <typename Value>
     std::optional<Value> Next(QWidget* parent, const QVariant& start)
     {
-        EXPECT_EQ(parent, window) << "a dialog not shown over the window that asked";
+        EXPECT_TRUE(parent == window || parent->parentWidget() == window) << "a dialog not over the window that asked";
         starts.push_back(start);
         if (answers.empty()) {
             ADD_FAILURE() << "a dialog was shown that the test did not script";
@@ -185,8 +192,8 @@ TEST_F(WindowTest, EveryCaptionFitsItsControl)
 }
 
 // Tab skips the controls of disabled frames, and enters an option group at its selected button: so the stops also
-// show that the format and alignment groups never change each other. Enter, on either key, presses the focused
-// button as Space does.
+// show that the format and alignment groups never change each other, and that Preview is there for SSA alone.
+// Enter, on either key, presses the focused button as Space does.
 TEST_F(WindowTest, FormatChoiceSetsTheFramesThatTabAndEnterReach)
 {
     window->activateWindow();
@@ -198,7 +205,9 @@ TEST_F(WindowTest, FormatChoiceSetsTheFramesThatTabAndEnterReach)
                                 "cmdTertiary", "txtLeft", "txtRight", "txtBottom",  "Option3"};
     for (const char* option : {"Option4_0", "Option4_2", "Option4_0", "Option4_3", "Option4_3"}) {
         Click(option);
-        const QStringList expected = top + (Checked("Option4_0") ? frames : QStringList()) + QStringList{option};
+        const bool styled = Checked("Option4_0");
+        const QStringList expected = top + (styled ? frames : QStringList()) + QStringList{option}
+                                     + (styled ? QStringList{"cmdPreview"} : QStringList());
         Find("txtSource")->setFocus();
         QStringList stops;
         for (qsizetype i = 0; i < expected.size(); ++i) {
@@ -348,6 +357,17 @@ TEST_F(WindowTest, ConvertsWithTheWindowsChoicesAndShowsTheCount)
         Convert(source);
         EXPECT_TRUE(Target().find(part) != std::string::npos) << option;
     }
+    // An ASS margin must be a number: refused before anything is written, then converted once it is one.
+    const std::string stl = Target();
+    Click("Option4_4");
+    Convert(kSubRip);
+    EXPECT_EQ(Target(), stl);
+    Find<QLineEdit>("txtLeft")->setText(QStringLiteral("5"));
+    Find<QLineEdit>("txtBottom")->setText(QStringLiteral("0"));
+    Convert(kSubRip);
+    EXPECT_NE(Target().find("\r\nStyle: Default,DejaVu Sans,12,&H000000FF,&H0000FF00,&H00FF0000,&H00000000,-1,-1,0,0,"
+                            "100,100,0,0,1,2,0,1,5,10,0,1\r\n"),
+              std::string::npos);
     const varnuth::StyleSettings& style = window->styleSettings();
     EXPECT_EQ(
         (std::vector{style.bold.TextForm(), style.italic, std::string(varnuth::AlignmentCode(style.txtAlignment))}),
@@ -355,7 +375,10 @@ TEST_F(WindowTest, ConvertsWithTheWindowsChoicesAndShowsTheCount)
     Convert(kSubRip, {});
     EXPECT_EQ(messages, (std::vector<std::string>{"2 rows finished!!!\n\n1 source line was not converted:\nline 1: "
                                                   "text outside an entry; dropped",
-                                                  "2 rows finished!!!", "0 rows finished!!!", "0 rows finished!!!"}));
+                                                  "2 rows finished!!!", "0 rows finished!!!",
+                                                  "The left margin must be a whole number from 0 to 9999 for an ASS "
+                                                  "script, not \" 5\"",
+                                                  "2 rows finished!!!", "0 rows finished!!!"}));
     EXPECT_EQ(QDir(QString::fromStdString(folder.path().string())).entryList(QDir::Files),
               (QStringList{"source file.txt", "target.out"}));
 }
@@ -458,6 +481,111 @@ TEST_F(WindowTest, CancelInABatchKeepsTheFilesFinished)
                                "big.srt: Cancelled; the target file was not changed\n"
                                "c.srt: Cancelled before it started; the target file was not changed");
     EXPECT_EQ(QDir(QString::fromStdString(into)).entryList(QDir::Files | QDir::Hidden), QStringList{"a.ssa"});
+}
+
+/// The preview opened from the window, and the frames it draws.
+class PreviewTest : public WindowTest {
+protected:
+    // The frame once the changes made so far are drawn.
+    QImage Frame()
+    {
+        auto* update = window->findChild<QTimer*>(QStringLiteral("previewUpdate"));
+        EXPECT_TRUE(update != nullptr && QTest::qWaitFor([&] { return !update->isActive(); }, kRunTimeoutMs));
+        return window->findChild<PreviewFrame*>()->image();
+    }
+    QString Note(const char* label) { return window->findChild<QLabel*>(QLatin1String(label))->text(); }
+};
+
+// Where the pixels of one colour are, within a few steps of each channel.
+QRect Painted(const QImage& frame, QColor colour)
+{
+    QRect found;
+    for (int y = 0; y < frame.height(); ++y) {
+        for (int x = 0; x < frame.width(); ++x) {
+            const QColor pixel = frame.pixelColor(x, y);
+            if (std::abs(pixel.red() - colour.red()) + std::abs(pixel.green() - colour.green())
+                    + std::abs(pixel.blue() - colour.blue())
+                < 24) {
+                found |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    return found;
+}
+
+// The sample text, drawn by libass in red: where the alignment and the margins put it, and never in the top half,
+// bolder when Bold is ticked; every change arrives without a button.
+TEST_F(PreviewTest, TextSitsWhereTheStyleSaysAndFollowsEveryChange)
+{
+    dialogs->answers = {QColor(255, 0, 0)};
+    Click("cmdPrimary");
+    Click("cmdPreview");
+    ASSERT_EQ(QApplication::activeModalWidget(), nullptr);
+    window->findChild<QWidget*>(QStringLiteral("frmPreview"))->resize(1000, 700);
+    const QImage first = Frame();
+    const int width = first.width();
+    const int height = first.height();
+    // Script pixels (384 x 288) in frame pixels.
+    const auto across = [&](int pixels) { return pixels * width / 384; };
+    const auto down = [&](int pixels) { return pixels * height / 288; };
+    // The outline, and the glyphs' own side bearings, lie between a margin and the first red pixel.
+    const int slack = across(10);
+    const QRect centred = Painted(first, Qt::red);
+    const std::tuple<const char*, std::function<void()>, std::function<bool(QRect)>> cases[] = {
+        {"centre", [] {}, [&](QRect text) { return std::abs(text.center().x() - width / 2) < slack; }},
+        {"left", [&] { Click("Option1"); }, [&](QRect text) { return std::abs(text.left() - across(10)) < slack; }},
+        {"right", [&] { Click("Option3"); },
+         [&](QRect text) { return std::abs(text.right() - (width - across(10))) < slack; }},
+        {"bottom margin", [&] { Find<QLineEdit>("txtBottom")->setText(QStringLiteral("100")); },
+         [&](QRect text) { return std::abs(text.bottom() - (height - down(100))) < slack; }},
+        {"bold", [&] { Click("Option2"), Click("Check1"); },
+         [&](QRect text) { return text.width() > centred.width() + slack; }},
+    };
+    for (const auto& [name, change, holds] : cases) {
+        SCOPED_TRACE(name);
+        change();
+        const QRect text = Painted(Frame(), Qt::red);
+        EXPECT_FALSE(text.isEmpty());
+        EXPECT_GT(text.top(), height / 2);
+        EXPECT_TRUE(holds(text)) << text.x() << "," << text.y() << " " << text.width() << "x" << text.height();
+    }
+}
+
+// A source's entries one at a time, what the preview says in words, and a still dropped under the text.
+TEST_F(PreviewTest, StepsThroughTheSourceAndSaysWhatItShows)
+{
+    varnuth::test::WriteBytes(folder.PathOf("three.srt"),
+                              std::string(kSubRip) + "\r\n3\r\n00:00:06,000 --> 00:00:07,000\r\nLast one\r\n");
+    Drop("txtSource", folder.PathOf("three.srt"));
+    Click("cmdPreview");
+    Frame();
+    auto* frame = window->findChild<PreviewFrame*>();
+    EXPECT_EQ(Note("previewEntry"), "Entry 1 of 3\n00:00:01,000 --> 00:00:03,500");
+    EXPECT_EQ(Note("previewFontNote"), "VNI-Helve is not installed here; shown with DejaVu Sans");
+    EXPECT_EQ(frame->accessibleDescription(),
+              "Hello. Style: VNI-Helve 18 point, white text, at the bottom centre, margins 10 left, 10 right, 14 "
+              "bottom.");
+    Click("previewNext");
+    Click("previewNext");
+    Frame();
+    EXPECT_EQ(Note("previewEntry"), "Entry 3 of 3\n00:00:06,000 --> 00:00:07,000");
+    EXPECT_FALSE(Find("previewNext")->isEnabled());
+    window->findChild<QSlider*>()->setValue(1);
+    Frame();
+    EXPECT_TRUE(frame->accessibleDescription().startsWith("Bye."));
+
+    dialogs->answers = {QFont(QStringLiteral("DejaVu Serif"), 20)};
+    Click("cmdFont");
+    QImage green(64, 48, QImage::Format_RGB32);
+    green.fill(Qt::green);
+    QMimeData data;
+    data.setImageData(green);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame, &enter);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame, &drop);
+    EXPECT_EQ(Frame().pixelColor(2, 2), QColor(Qt::green));
+    EXPECT_EQ(Note("previewFontNote"), "");
 }
 
 } // namespace
