@@ -46,6 +46,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     struct Run;
@@ -61,6 +62,8 @@ private:
     void chooseColour(varnuth::SettingValue& setting, ColourSwatch* swatch);
     void applyFormat(int index);
     void convert();
+    [[nodiscard]] bool namesAreGiven();
+    [[nodiscard]] bool mayReplaceTarget();
     void showProgress();
     void finishRun();
     [[nodiscard]] varnuth::ConversionRequest gatherRequest();
@@ -73,6 +76,9 @@ private:
     QThread* runThread_ = nullptr;
     QProgressDialog* progress_ = nullptr;
     QTimer* progressTimer_ = nullptr;
+    bool closeAfterRun_ = false;
+    // The target name last confirmed in the save dialog, by a Yes or by a run that created the file.
+    QString confirmedTarget_;
 
     FileNameBox* sourceNameBox_ = nullptr;
     QPushButton* browseSourceButton_ = nullptr;
