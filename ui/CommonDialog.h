@@ -23,6 +23,9 @@ public:
     /// Not one of the component's dialogs: a yes-or-no question over the owner, served by the same host.
     bool AskYesNo(const QString& question);
 
+    /// The dialogs themselves, for a window that asks outside the component's kept values.
+    [[nodiscard]] DialogHost& Host() const { return *host_; }
+
     QString FileName;
     QString Filter; // "description|pattern|description|pattern..."
     std::int32_t Flags = 0;

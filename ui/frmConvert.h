@@ -14,6 +14,7 @@
 
 class ColourSwatch;
 class FileNameBox;
+class PreviewWindow;
 class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
@@ -52,6 +53,7 @@ private:
     struct Run;
 
     void createControls();
+    void createFormatOptions();
     void connectActions();
     void loadDefaults();
     void showFontSettings();
@@ -61,6 +63,8 @@ private:
     void chooseFont();
     void chooseColour(varnuth::SettingValue& setting, ColourSwatch* swatch);
     void applyFormat(int index);
+    void openPreview();
+    void updatePreview();
     void convert();
     [[nodiscard]] bool namesAreGiven();
     [[nodiscard]] bool mayReplaceTarget();
@@ -103,4 +107,6 @@ private:
     QButtonGroup* formatGroup_ = nullptr;
     QPushButton* convertButton_ = nullptr;
     QPushButton* closeButton_ = nullptr;
+    QPushButton* previewButton_ = nullptr;
+    PreviewWindow* preview_ = nullptr;
 };
