@@ -23,6 +23,8 @@ protected:
     }
 };
 
+// FIFOs, devices, links and modes as POSIX systems have them; WindowsFilesTest has Windows' own.
+#ifndef _WIN32
 // Every failure shows only its description, once, and leaves the source and every earlier target as they were.
 TEST_F(ConversionRunTest, FailuresLeaveTheSourceAndThePreviousTarget)
 {
@@ -88,6 +90,7 @@ TEST_F(ConversionRunTest, FailuresLeaveTheSourceAndThePreviousTarget)
     }
     fs::current_path(previous);
 }
+#endif
 
 // The one message a run shows: the count, the STL subtitles written where they differ from it, and the first
 // unconverted lines; past 32767 rows, in any format, an overflow that leaves the target as it was. UTF-16 without a
@@ -139,6 +142,7 @@ TEST_F(ConversionRunTest, OneMessageWithTheCountOrTheOverflow)
     }
 }
 
+#ifndef _WIN32
 // The output replaces the target whole: with the target's permissions, no temporary file left, and a link at the
 // target's name replaced, never followed.
 TEST_F(ConversionRunTest, TheOutputReplacesTheTarget)
@@ -166,6 +170,8 @@ TEST_F(ConversionRunTest, TheOutputReplacesTheTarget)
         EXPECT_FALSE(fs::exists(temp_.path() / "nowhere"));
     }
 }
+
+#endif
 
 } // namespace
 } // namespace varnuth::test
