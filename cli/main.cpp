@@ -53,14 +53,15 @@ constexpr std::string_view kUsageRest = R"(      --font NAME                   f
   -h, --help                        show this help and exit
       --version                     show the version and exit
 
-Prints "N rows finished!!!" and exits 0 on success (on standard error when the target is
-standard output); prints the failure and exits 1 otherwise (the target is then as it was
-before). Each source line not converted is named on standard error. With -t, each SOURCE
-converted prints "SOURCE: N rows finished!!!", in the order given; a failure is printed as
-"varnuth-convert: SOURCE: why", a line not converted as "SOURCE:N: why", the other sources are
-still converted, and the exit status is 1 if any failed. Usage errors, empty names and text
-values holding a line break, an empty font or size exit 2, and so do a DIR that is not a
-folder, two sources that would write one target and a source that is another's target.
+Prints "N rows finished!!!" and exits 0 on success (for STL, then "M subtitles written" where
+that differs; on standard error when the target is standard output); prints the failure and
+exits 1 otherwise (the target is then as it was before). Each source line not converted is
+named on standard error. With -t, each SOURCE converted prints "SOURCE: N rows finished!!!", in
+the order given; a failure is printed as "varnuth-convert: SOURCE: why", a line not converted as
+"SOURCE:N: why", the other sources are still converted, and the exit status is 1 if any failed.
+Usage errors, empty names and text values holding a line break, an empty font or size exit 2,
+and so do a DIR that is not a folder, two sources that would write one target and a source that
+is another's target.
 )";
 
 // The formats' words come from their table, so that a new format is listed here without a word written twice.
@@ -406,8 +407,11 @@ public:
     {
         ClearProgress();
         const std::string source = Printable(requests_[index].sourceName);
+        if (outcome.sourceLooksLikeUtf16) {
+            std::cerr << "varnuth-convert: " << source << ": " << kLooksLikeUtf16 << '\n';
+        }
         if (outcome.succeeded()) {
-            std::cout << source << ": " << outcome.count << kFinishedSuffix << '\n' << std::flush;
+            std::cout << source << ": " << CountLine(outcome) << '\n' << std::flush;
         } else {
             std::cerr << "varnuth-convert: " << source << ": " << Printable(outcome.error->description()) << '\n';
         }
@@ -473,10 +477,13 @@ int ConvertOne(const ConversionRequest& request, StyleSettings& style, const Opt
     const bool messageToStandardError =
         request.targetOpening == Opening::StandardStream || IsStandardOutput(request.targetName);
     const RunOutcome outcome = PerformConversion(request, style);
-    if (!outcome.succeeded()) {
-        return ReportFailure(OutcomeMessage(outcome));
+    if (outcome.sourceLooksLikeUtf16) {
+        std::cerr << "varnuth-convert: " << kLooksLikeUtf16 << '\n';
     }
-    const std::string message = std::to_string(outcome.count) + std::string(kFinishedSuffix) + '\n';
+    if (!outcome.succeeded()) {
+        return ReportFailure(outcome.error->description());
+    }
+    const std::string message = CountMessage(outcome) + '\n';
     int printed = 0;
     if (messageToStandardError) {
         std::cerr << message;

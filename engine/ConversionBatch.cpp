@@ -48,11 +48,12 @@ void RequireFolder(const std::string& folder, std::size_t sources)
     }
 }
 
-const RunError& CancelledBeforeStart()
+RunOutcome CancelledBeforeStart()
 {
-    static const RunError cancelled(static_cast<int>(std::errc::operation_canceled),
-                                    "Cancelled before it started; the target file was not changed");
-    return cancelled;
+    RunOutcome outcome;
+    outcome.error = RunError(static_cast<int>(std::errc::operation_canceled),
+                             "Cancelled before it started; the target file was not changed");
+    return outcome;
 }
 
 /// The sources still to start, handed to the workers one at a time, and the outcomes, handed on in order.
@@ -68,7 +69,7 @@ public:
     {
         std::size_t last = 0;
         for (std::size_t index = next_++; index < requests_.size(); index = next_++) {
-            Finish(index, Cancelled() ? RunOutcome{0, CancelledBeforeStart(), {}} : Run(index, style));
+            Finish(index, Cancelled() ? CancelledBeforeStart() : Run(index, style));
             last = index;
         }
         return last;
@@ -184,6 +185,15 @@ std::vector<RunOutcome> PerformBatch(const std::vector<ConversionRequest>& reque
     return batch.TakeOutcomes();
 }
 
+std::string CountLine(const RunOutcome& outcome)
+{
+    std::string line = CountMessage(outcome);
+    for (std::size_t end = line.find('\n'); end != std::string::npos; end = line.find('\n', end)) {
+        line.replace(end, 1, ", ");
+    }
+    return line;
+}
+
 std::string BatchMessage(const std::vector<ConversionRequest>& requests, const std::vector<RunOutcome>& outcomes)
 {
     const auto converted = std::count_if(outcomes.begin(), outcomes.end(), [](const RunOutcome& outcome) {
@@ -199,11 +209,14 @@ std::string BatchMessage(const std::vector<ConversionRequest>& requests, const s
     for (std::size_t i = 0; i < outcomes.size() && i < requests.size(); ++i) {
         const RunOutcome& outcome = outcomes[i];
         message += "\n" + BaseName(requests[i].sourceName) + ": ";
+        if (outcome.sourceLooksLikeUtf16) {
+            message += std::string(kLooksLikeUtf16) + "; ";
+        }
         if (!outcome.succeeded()) {
             message += outcome.error->description();
             continue;
         }
-        message += std::to_string(outcome.count) + std::string(kFinishedSuffix);
+        message += CountLine(outcome);
         const UnconvertedLines& unconverted = outcome.unconverted;
         if (unconverted.total > 0) {
             message += ", " + std::to_string(unconverted.total) + " source line"

@@ -37,6 +37,9 @@ struct BatchControl {
 [[nodiscard]] std::vector<RunOutcome> PerformBatch(const std::vector<ConversionRequest>& requests,
                                                    StyleSettings& style, const BatchControl& control = {});
 
+/// What a run that finished counted, as CountMessage says it, on one line.
+[[nodiscard]] std::string CountLine(const RunOutcome& outcome);
+
 /// The message a batch shows: how many sources were converted, then each source's base name with its count or its
 /// failure, one line each.
 [[nodiscard]] std::string BatchMessage(const std::vector<ConversionRequest>& requests,

@@ -27,4 +27,6 @@ public:
     virtual std::optional<QString> AskFolder(QWidget* parent, const QString& startFolder) = 0;
     virtual std::optional<QFont> AskFont(QWidget* parent, const QFont& start) = 0;
     virtual std::optional<QColor> AskColour(QWidget* parent, const QColor& start) = 0;
+    /// A question captioned with the program's name, answered Yes (true) or No, where No is the default.
+    virtual bool AskYesNo(QWidget* parent, const QString& question) = 0;
 };

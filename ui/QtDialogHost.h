@@ -14,4 +14,5 @@ public:
     std::optional<QString> AskFolder(QWidget* parent, const QString& startFolder) override;
     std::optional<QFont> AskFont(QWidget* parent, const QFont& start) override;
     std::optional<QColor> AskColour(QWidget* parent, const QColor& start) override;
+    bool AskYesNo(QWidget* parent, const QString& question) override;
 };

@@ -9,6 +9,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -406,6 +407,7 @@ void frmConvert::chooseTarget()
     dialogs_.Filter = QString::fromStdString(varnuth::TargetFilter());
     if (dialogs_.ShowSave() && !dialogs_.FileName.isEmpty()) {
         targetNameBox_->setText(dialogs_.FileName);
+        confirmedTarget_ = dialogs_.FileName;
     }
 }
 
@@ -490,12 +492,55 @@ std::optional<std::vector<varnuth::ConversionRequest>> frmConvert::gatherRequest
     }
 }
 
+// An empty name would convert nothing, so it is no run: the message says which box to fill.
+bool frmConvert::namesAreGiven()
+{
+    for (const auto& [box, which] : {std::pair<FileNameBox*, const char*>{sourceNameBox_, "source"},
+                                     {targetNameBox_, "target"}}) {
+        if (box->text().isEmpty()) {
+            showMessage_(std::string("Enter a ") + which + " file name, or choose one with ...");
+            box->setFocus();
+            return false;
+        }
+    }
+    return true;
+}
+
+// The save dialog asks before it names an existing file; a typed or dropped name is asked about here, once.
+bool frmConvert::mayReplaceTarget()
+{
+    const QString target = targetNameBox_->text();
+    if (target != confirmedTarget_ && QFileInfo(target).isFile()
+        && !dialogs_.AskYesNo(QStringLiteral("\"%1\" already exists.\nDo you want to replace it?").arg(target))) {
+        return false;
+    }
+    confirmedTarget_ = target;
+    return true;
+}
+
+// Each existing target of a batch would be replaced too; one question covers them all.
+bool frmConvert::mayReplaceTargets(const std::vector<varnuth::ConversionRequest>& requests)
+{
+    const auto existing = std::count_if(requests.begin(), requests.end(), [](const varnuth::ConversionRequest& request) {
+        return QFileInfo(QFile::decodeName(QByteArray::fromStdString(request.targetName))).isFile();
+    });
+    return existing == 0
+           || dialogs_.AskYesNo(QStringLiteral("%1 of the %2 targets already exist in \"%3\".\nDo you want to replace them?")
+                                    .arg(existing)
+                                    .arg(requests.size())
+                                    .arg(targetNameBox_->text()));
+}
+
 // The runs go on their own thread so that the window keeps painting and can offer Cancel; a progress dialog
-// appears once they look like lasting more than half a second.
+// appears once they look like lasting more than half a second. They leave the window free, so that closing it can
+// stop them.
 void frmConvert::convert()
 {
+    if (!namesAreGiven()) {
+        return;
+    }
     std::optional<std::vector<varnuth::ConversionRequest>> requests = gatherRequests();
-    if (!requests) {
+    if (!requests || !(requests->size() == 1 ? mayReplaceTarget() : mayReplaceTargets(*requests))) {
         return;
     }
     run_ = std::make_unique<Run>(style_);
@@ -508,11 +553,11 @@ void frmConvert::convert()
     convertButton_->setEnabled(false);
     setCursor(Qt::BusyCursor);
 
-    progress_ = new QProgressDialog(QStringLiteral("Converting..."), QStringLiteral("Cancel"), 0,
+    const QString firstName = QFileInfo(sourceNameBox_->fileNames().front()).fileName();
+    progress_ = new QProgressDialog(QStringLiteral("Converting \"%1\"...").arg(firstName), QStringLiteral("Cancel"), 0,
                                     measured ? kProgressSteps * static_cast<int>(run_->requests.size()) : 0, this);
     progress_->setObjectName(QStringLiteral("progress"));
     progress_->setWindowTitle(windowTitle());
-    progress_->setWindowModality(Qt::WindowModal);
     progress_->setAutoReset(false);
     progress_->setAutoClose(false);
     progress_->setMinimumDuration(kProgressDelayMs);
@@ -577,12 +622,45 @@ void frmConvert::finishRun()
     style_.bold = run_->style.bold;
     style_.italic = run_->style.italic;
     style_.txtAlignment = run_->style.txtAlignment;
-    const std::string message = run_->requests.size() == 1 ? varnuth::OutcomeMessage(run_->outcomes.front())
-                                                            : varnuth::BatchMessage(run_->requests, run_->outcomes);
+    const std::vector<varnuth::RunOutcome>& outcomes = run_->outcomes;
+    const std::string message = run_->requests.size() == 1 ? varnuth::OutcomeMessage(outcomes.front())
+                                                            : varnuth::BatchMessage(run_->requests, outcomes);
+    // A run that ended before it saw the stop still says how it ended.
+    const bool stopped = closeAfterRun_ && !std::all_of(outcomes.begin(), outcomes.end(), [](const auto& outcome) {
+        return outcome.succeeded();
+    });
     run_.reset();
     unsetCursor();
     convertButton_->setEnabled(true);
-    showMessage_(message);
+    if (!stopped) {
+        showMessage_(message);
+    }
+    if (closeAfterRun_) {
+        close();
+        return;
+    }
+    // Disabled during the run, Convert had passed the focus on to Close, where the next Enter would quit.
+    convertButton_->setFocus();
+}
+
+// Closing stops a run only when the user agrees; the window then closes once the run has let go of the target.
+void frmConvert::closeEvent(QCloseEvent* event)
+{
+    if (!run_) {
+        QWidget::closeEvent(event);
+        return;
+    }
+    event->ignore();
+    if (closeAfterRun_ || !dialogs_.AskYesNo(QStringLiteral("A conversion is running. Stop it and close Varnuth?"))) {
+        return;
+    }
+    if (!run_) {
+        // The run ended while the question was open.
+        event->accept();
+        return;
+    }
+    closeAfterRun_ = true;
+    run_->cancel = true;
 }
 
 varnuth::ConversionRequest frmConvert::gatherRequest()

@@ -51,6 +51,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     struct Run;
@@ -71,10 +72,13 @@ private:
     void openPreview();
     void updatePreview();
     void convert();
+    [[nodiscard]] bool namesAreGiven();
+    [[nodiscard]] bool mayReplaceTarget();
     void showProgress();
     void finishRun();
     [[nodiscard]] varnuth::ConversionRequest gatherRequest();
     [[nodiscard]] std::optional<std::vector<varnuth::ConversionRequest>> gatherRequests();
+    [[nodiscard]] bool mayReplaceTargets(const std::vector<varnuth::ConversionRequest>& requests);
 
     varnuth::StyleSettings style_;
     CommonDialog dialogs_;
@@ -84,6 +88,9 @@ private:
     QThread* runThread_ = nullptr;
     QProgressDialog* progress_ = nullptr;
     QTimer* progressTimer_ = nullptr;
+    bool closeAfterRun_ = false;
+    // The target name last confirmed in the save dialog, by a Yes or by a run that created the file.
+    QString confirmedTarget_;
 
     FileNameBox* sourceNameBox_ = nullptr;
     QPushButton* browseSourceButton_ = nullptr;
