@@ -6,9 +6,6 @@
 #include <cassert>
 #include <cerrno>
 #include <cstddef>
-#include <filesystem>
-
-#include <sys/stat.h>
 
 namespace varnuth {
 namespace {
@@ -16,33 +13,12 @@ namespace {
 // More than any prefix a conversion puts in place of a long line's start, so that never doubles its storage.
 constexpr std::size_t kPrefixRoom = 256;
 
-// Checked before opening: opening a FIFO would wait for a writer, and a device may never end.
-void RequireRegularFile(const std::string& name)
-{
-    std::error_code error;
-    const auto status = std::filesystem::status(name, error);
-    if (error) {
-        throw RunError(error, SourceContext(name));
-    }
-    if (std::filesystem::is_directory(status)) {
-        throw RunError(std::make_error_code(std::errc::is_a_directory), SourceContext(name));
-    }
-    if (!std::filesystem::is_regular_file(status)) {
-        throw RunError(static_cast<int>(std::errc::invalid_argument),
-                       SourceContext(name) + ": it is not a regular file");
-    }
-}
-
 } // namespace
 
 LineReader::LineReader(const std::string& name, const RunControl* control, std::size_t bufferSize)
     : name_(name), control_(control), decoder_(name), buffer_(std::max(bufferSize, kSmallestBuffer) + kScanWidth)
 {
-    RequireRegularFile(name);
-    file_.reset(std::fopen(name.c_str(), "rb"));
-    if (!file_) {
-        throw RunError(std::error_code(errno, std::generic_category()), SourceContext(name));
-    }
+    file_.reset(OpenSourceFile(name));
     // The byte-order mark must be known before the target's first line is written.
     Refill();
     Rescan();
@@ -182,20 +158,16 @@ bool LineReader::Refill()
     }
     position_ = 0;
     filled_ = decoder_.Read(file_.get(), {buffer_.data(), buffer_.size() - kScanWidth});
-    bytesRead_ += filled_;
     if (control_ != nullptr && control_->progress) {
-        control_->progress(bytesRead_);
+        control_->progress(decoder_.BytesRead());
     }
     return filled_ > 0;
 }
 
 FileIdentity LineReader::Identity() const
 {
-    struct stat status {};
-    if (!file_ || ::fstat(::fileno(file_.get()), &status) != 0) {
-        throw RunError(std::error_code(errno, std::generic_category()), SourceContext(name_));
-    }
-    return {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
+    assert(file_ && "Identity after Close");
+    return IdentityOfFile(file_.get(), name_);
 }
 
 void LineReader::Close() noexcept

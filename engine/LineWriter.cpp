@@ -9,7 +9,10 @@
 
 namespace varnuth {
 
-LineWriter::LineWriter(const std::string& name, FileIdentity source) : target_(name, source) {}
+LineWriter::LineWriter(const std::string& name, FileIdentity source, const std::atomic<bool>* cancel)
+    : target_(name, source, cancel)
+{
+}
 
 LineWriter::~LineWriter()
 {

@@ -17,7 +17,7 @@ namespace varnuth {
 class LineWriter {
 public:
     /// Opens the output for \p name (see TargetFile); throws RunError if it cannot be written or is \p source.
-    LineWriter(const std::string& name, FileIdentity source);
+    LineWriter(const std::string& name, FileIdentity source, const std::atomic<bool>* cancel = nullptr);
     LineWriter(const LineWriter&) = delete;
     LineWriter& operator=(const LineWriter&) = delete;
     ~LineWriter();
