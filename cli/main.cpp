@@ -1,9 +1,9 @@
 // varnuth-convert: the window's conversion, run from a shell or a script.
 
+#include "Console.h"
 #include "ConversionRun.h"
 #include "Formats.h"
 #include "StyleSettings.h"
-#include "TargetFile.h"
 
 #include <getopt.h>
 
@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -25,11 +26,11 @@ using namespace varnuth;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
-constexpr std::string_view kUsage = R"(Usage: varnuth-convert [options] SOURCE TARGET
+constexpr std::string_view kUsageStart = R"(Usage: varnuth-convert [options] SOURCE TARGET
 Converts a SubRip file to an SSA script, or a Sonic listing to a SON or STL script.
 
-  -f, --format ssa|son|stl          output format (default ssa)
-      --font NAME                   font face (default VNI-Helve)
+)";
+constexpr std::string_view kUsageRest = R"(      --font NAME                   font face (default VNI-Helve)
       --size TEXT                   font size (default 18)
       --bold, --italic              bold or italic text
       --align left|centre|right     alignment (default centre; center also accepted)
@@ -48,6 +49,16 @@ Prints "N rows finished!!!" and exits 0 on success; prints the failure and exits
 error. Usage errors, empty names and text values holding a line break, an empty font or size
 exit 2.
 )";
+
+// The formats' words come from their table, so that a new format is listed here without a word written twice.
+std::string Usage()
+{
+    constexpr std::size_t kDescriptionColumn = 36;
+    std::string formatLine = "  -f, --format " + CommandWords("|");
+    formatLine.resize(std::max(kDescriptionColumn, formatLine.size() + 1), ' ');
+    return std::string(kUsageStart) + formatLine + "output format (default " + std::string(kFormats[0].commandWord)
+           + ")\n" + std::string(kUsageRest);
+}
 
 enum Option : int {
     kFont = 256,
@@ -295,19 +306,25 @@ void ReportUnconverted(const UnconvertedLines& unconverted)
 
 int main(int argc, char** argv)
 {
-    // Once the target is replaced, an interrupted command still says so.
-    CleanUpOnSignals(PlacedOutput::IsReported);
+    InstallInterruptCleanup();
+    PrepareStandardStreams();
+    std::vector<std::string> arguments = CommandArguments(argc, argv);
+    std::vector<char*> pointers;
+    for (std::string& argument : arguments) {
+        pointers.push_back(argument.data());
+    }
+    pointers.push_back(nullptr);
     StyleSettings style;
     style.SetDefaults();
     ConversionRequest request;
     request.alignCentre = true;
-    request.marginLeft = "10";
-    request.marginRight = "10";
-    request.marginBottom = "14";
+    request.marginLeft = kDefaultMarginLeft;
+    request.marginRight = kDefaultMarginRight;
+    request.marginBottom = kDefaultMarginBottom;
     Options options;
     try {
-        switch (ParseArguments(argc, argv, request, style, options)) {
-        case Action::Help: return PrintResult(kUsage);
+        switch (ParseArguments(static_cast<int>(arguments.size()), pointers.data(), request, style, options)) {
+        case Action::Help: return PrintResult(Usage());
         case Action::Version: return PrintResult("varnuth-convert " VARNUTH_VERSION "\n");
         case Action::Convert: break;
         }

@@ -1,6 +1,7 @@
 #include "LineReader.h"
 
 #include "RunError.h"
+#include "SystemFiles.h"
 
 #include <algorithm>
 #include <cassert>
@@ -166,8 +167,10 @@ bool LineReader::Refill()
 
 FileIdentity LineReader::Identity() const
 {
-    assert(file_ && "Identity after Close");
-    return IdentityOfFile(file_.get(), name_);
+    if (!file_) {
+        throw RunError(static_cast<int>(std::errc::bad_file_descriptor), SourceContext(name_) + ": it is closed");
+    }
+    return IdentityOfSource(file_.get(), name_);
 }
 
 void LineReader::Close() noexcept

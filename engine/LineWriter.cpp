@@ -10,9 +10,11 @@
 namespace varnuth {
 
 LineWriter::LineWriter(const std::string& name, FileIdentity source, const std::atomic<bool>* cancel)
-    : target_(name, source, cancel)
+    : target_(std::in_place, name, source, cancel)
 {
 }
+
+LineWriter::LineWriter(std::string& memory) : memory_(&memory) {}
 
 LineWriter::~LineWriter()
 {
@@ -65,7 +67,7 @@ void LineWriter::Append(std::string_view bytes)
         Flush();
     }
     if (bytes.size() >= kBufferSize) {
-        target_.Write(bytes);
+        Emit(bytes);
         return;
     }
     // std::copy, not memcpy: an empty view may have no data pointer at all.
@@ -80,7 +82,16 @@ void LineWriter::Flush()
     }
     // Emptied also when the write fails: a retry could repeat the bytes the device did take.
     const std::size_t used = std::exchange(used_, 0);
-    target_.Write({buffer_.get(), used});
+    Emit({buffer_.get(), used});
+}
+
+void LineWriter::Emit(std::string_view bytes)
+{
+    if (memory_ != nullptr) {
+        memory_->append(bytes);
+    } else {
+        target_->Write(bytes);
+    }
 }
 
 void LineWriter::Close()
@@ -90,20 +101,24 @@ void LineWriter::Close()
     }
     Flush();
     open_ = false;
-    target_.Commit();
+    if (target_) {
+        target_->Commit();
+    }
 }
 
 void LineWriter::CloseAfterFailure() noexcept
 {
     // Written in place, the lines before the failure stay; a second failure here adds nothing to report.
-    if (target_.WritesInPlace()) {
+    if (target_ && target_->WritesInPlace()) {
         try {
             Flush();
         } catch (const RunError&) {
         }
     }
     open_ = false;
-    target_.Discard();
+    if (target_) {
+        target_->Discard();
+    }
 }
 
 } // namespace varnuth

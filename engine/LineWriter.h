@@ -7,6 +7,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -18,6 +19,8 @@ class LineWriter {
 public:
     /// Opens the output for \p name (see TargetFile); throws RunError if it cannot be written or is \p source.
     LineWriter(const std::string& name, FileIdentity source, const std::atomic<bool>* cancel = nullptr);
+    /// Appends the lines to \p memory instead, as a preview does: the same bytes, nothing on disk.
+    explicit LineWriter(std::string& memory);
     LineWriter(const LineWriter&) = delete;
     LineWriter& operator=(const LineWriter&) = delete;
     ~LineWriter();
@@ -65,7 +68,10 @@ public:
     void CloseAfterFailure() noexcept;
 
     /// What the failed run leaves of the target, to end its description.
-    [[nodiscard]] std::string_view FailureNote() const noexcept { return target_.FailureNote(); }
+    [[nodiscard]] std::string_view FailureNote() const noexcept
+    {
+        return target_ ? target_->FailureNote() : std::string_view();
+    }
 
 private:
     static constexpr std::size_t kBufferSize = std::size_t{128} * 1024;
@@ -74,8 +80,10 @@ private:
     char* ReserveAfterFlush(std::size_t size, std::size_t kept);
     void Append(std::string_view bytes);
     void Flush();
+    void Emit(std::string_view bytes);
 
-    TargetFile target_;
+    std::optional<TargetFile> target_; // none when writing into memory_
+    std::string* memory_ = nullptr;
     std::unique_ptr<char[]> buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
     std::size_t used_ = 0;
     bool open_ = true;

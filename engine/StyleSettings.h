@@ -53,9 +53,13 @@ struct StyleSettings {
     void SetDefaults();
 };
 
+// The defaults a fresh start shows, in one place for the window, the command and the tests.
 inline constexpr const char* kDefaultFontName = "VNI-Helve";
 inline constexpr const char* kDefaultFontSize = "18";
 inline constexpr const char* kWhite = "16777215";
+inline constexpr const char* kDefaultMarginLeft = "10";
+inline constexpr const char* kDefaultMarginRight = "10";
+inline constexpr const char* kDefaultMarginBottom = "14";
 
 /// A font size as text: at most seven significant digits, a point as separator, no exponent, no trailing zeros.
 [[nodiscard]] std::string FontSizeText(float size);

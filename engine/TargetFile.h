@@ -1,11 +1,7 @@
 #pragma once
 
-// The platform's file layer: opening the source, writing and placing the target, and the clean-up after signals.
-// One file per platform implements it.
-
 #include <atomic>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -19,13 +15,6 @@ struct FileIdentity {
 
     friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
 };
-
-/// Opens \p name for reading, once and without waiting for a writer; throws RunError unless what was opened is a
-/// regular file.
-[[nodiscard]] std::FILE* OpenSourceFile(const std::string& name);
-
-/// The identity of the open \p file; throws RunError, naming \p name, if it cannot be known.
-[[nodiscard]] FileIdentity IdentityOfFile(std::FILE* file, const std::string& name);
 
 /// Where a run's output goes.
 ///
@@ -60,12 +49,18 @@ public:
     /// What a failed run leaves of the target, said at the end of the failure's description.
     [[nodiscard]] std::string_view FailureNote() const noexcept;
 
+    /// What the platform's file holds of one target.
     struct Platform;
 
 private:
     std::unique_ptr<Platform> platform_;
 };
 
+/// Removes the temporary file of every run still writing one. Async-signal-safe, for a handler that then ends the
+/// process.
+void RemoveUnfinishedTarget() noexcept;
+
+#ifndef _WIN32
 /// What a signal that ends the process does once a run has begun to put its output in place.
 enum class PlacedOutput {
     EndsWithTheSignal, // the process ends as soon as the output is in place
@@ -76,5 +71,6 @@ enum class PlacedOutput {
 /// files of the runs in progress. One that comes while a run puts its output in place waits for that. SIGPIPE and
 /// SIGXFSZ are ignored: a reader that quit or a file-size limit is a failure the run reports.
 void CleanUpOnSignals(PlacedOutput placed);
+#endif
 
 } // namespace varnuth

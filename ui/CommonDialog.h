@@ -21,6 +21,9 @@ public:
     bool ShowFont();
     bool ShowColor();
 
+    /// The dialogs themselves, for a window that asks outside the component's kept values.
+    [[nodiscard]] DialogHost& Host() const { return *host_; }
+
     QString FileName;
     QString Filter; // "description|pattern|description|pattern..."
     std::int32_t Flags = 0;

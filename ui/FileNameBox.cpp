@@ -1,22 +1,35 @@
 #include "FileNameBox.h"
 
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
 
 namespace {
 
-QString DroppedFileName(const QMimeData* data)
+QStringList DroppedFileNames(const QMimeData* data)
 {
-    const QList<QUrl> urls = data->urls();
-    return !urls.isEmpty() && urls.front().isLocalFile() ? urls.front().toLocalFile() : QString();
+    QStringList fileNames;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) {
+            fileNames << url.toLocalFile();
+        }
+    }
+    return fileNames;
 }
 
 } // namespace
 
+void FileNameBox::takeFiles(const QStringList& fileNames)
+{
+    if (!fileNames.isEmpty()) {
+        setText(QFileInfo(fileNames.front()).absoluteFilePath());
+    }
+}
+
 void FileNameBox::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (DroppedFileName(event->mimeData()).isEmpty()) {
+    if (DroppedFileNames(event->mimeData()).isEmpty()) {
         QLineEdit::dragEnterEvent(event);
     } else {
         event->acceptProposedAction();
@@ -25,21 +38,21 @@ void FileNameBox::dragEnterEvent(QDragEnterEvent* event)
 
 void FileNameBox::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (DroppedFileName(event->mimeData()).isEmpty()) {
+    if (DroppedFileNames(event->mimeData()).isEmpty()) {
         QLineEdit::dragMoveEvent(event);
     } else {
         event->acceptProposedAction();
     }
 }
 
-// A file replaces the whole name; dropped plain text is inserted as in any text box.
+// Files replace the whole name; dropped plain text is inserted as in any text box.
 void FileNameBox::dropEvent(QDropEvent* event)
 {
-    const QString fileName = DroppedFileName(event->mimeData());
-    if (fileName.isEmpty()) {
+    const QStringList fileNames = DroppedFileNames(event->mimeData());
+    if (fileNames.isEmpty()) {
         QLineEdit::dropEvent(event);
         return;
     }
-    setText(fileName);
+    takeFiles(fileNames);
     event->acceptProposedAction();
 }

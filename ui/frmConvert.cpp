@@ -2,6 +2,9 @@
 
 #include "ColourSwatch.h"
 #include "FileNameBox.h"
+#include "PreviewWindow.h"
+
+#include "Formats.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -23,18 +26,22 @@
 namespace {
 
 constexpr int kTwipsPerPixel = 15;
-constexpr int kSsaIndex = 0;
-constexpr int kSonIndex = 2;
-constexpr int kStlIndex = 3;
 // The alignment buttons' ids: SSA's numbers for them.
 constexpr int kAlignLeft = 1;
 constexpr int kAlignCentre = 2;
 constexpr int kAlignRight = 3;
 
 const QString kSourceFilter = QStringLiteral("Subrip file (*.srt)|*.srt|Text file (*.txt)|*.txt|All files|*.*");
-const QString kTargetFilter =
-    QStringLiteral("SSA script (*.ssa)|*.ssa|Fabsub Text (*.txt)|*.txt|SON DVDMaestro (*.son)|*.son|"
-                   "STL DVDMaestro (*.stl)|*.stl|All files|*.*");
+
+// The format options stand in one row, in the table's order: a short caption on a narrow button, a longer one on a
+// wide button, each a small gap after the one before. This puts the first three where they have always been.
+constexpr int kFormatRowLeft = 120;
+constexpr int kFormatRowTop = 3360;
+constexpr int kFormatOptionHeight = 375;
+constexpr int kFormatOptionGap = 105;
+constexpr int kNarrowFormatOption = 735;
+constexpr int kWideFormatOption = 1335;
+constexpr std::size_t kNarrowCaptionLength = 3;
 
 constexpr int Pixels(int twips)
 {
@@ -198,29 +205,28 @@ void frmConvert::createControls()
 
     marginFrame_ = Place<QGroupBox>(this, "Frame3", {4800, 1200, 2055, 1935}, QStringLiteral("Margin/Alignment"));
     auto* leftLabel = Place<QLabel>(marginFrame_, "Label9", {120, 360, 495, 255}, QStringLiteral("Left:"));
-    leftMarginBox_ = Place<QLineEdit>(marginFrame_, "txtLeft", {840, 345, 495, 285}, QStringLiteral("10"));
+    leftMarginBox_ =
+        Place<QLineEdit>(marginFrame_, "txtLeft", {840, 345, 495, 285}, QLatin1String(varnuth::kDefaultMarginLeft));
     Place<QLabel>(marginFrame_, "Label10", {1455, 360, 450, 255}, QStringLiteral("pixels"));
     auto* rightLabel = Place<QLabel>(marginFrame_, "Label11", {120, 840, 435, 255}, QStringLiteral("Right:"));
-    rightMarginBox_ = Place<QLineEdit>(marginFrame_, "txtRight", {840, 795, 495, 285}, QStringLiteral("10"));
+    rightMarginBox_ =
+        Place<QLineEdit>(marginFrame_, "txtRight", {840, 795, 495, 285}, QLatin1String(varnuth::kDefaultMarginRight));
     Place<QLabel>(marginFrame_, "Label13", {1455, 840, 450, 255}, QStringLiteral("pixels"));
     auto* bottomLabel = Place<QLabel>(marginFrame_, "Label12", {120, 1320, 570, 255}, QStringLiteral("Bottom:"));
-    bottomMarginBox_ = Place<QLineEdit>(marginFrame_, "txtBottom", {840, 1245, 495, 285}, QStringLiteral("14"));
+    bottomMarginBox_ = Place<QLineEdit>(marginFrame_, "txtBottom", {840, 1245, 495, 285},
+                                        QLatin1String(varnuth::kDefaultMarginBottom));
     Place<QLabel>(marginFrame_, "Label14", {1455, 1275, 450, 255}, QStringLiteral("pixels"));
     alignmentGroup_ = new QButtonGroup(marginFrame_);
     AddOption(alignmentGroup_, kAlignLeft, marginFrame_, "Option1", {150, 1635, 375, 255}, QStringLiteral("L"));
     AddOption(alignmentGroup_, kAlignCentre, marginFrame_, "Option2", {840, 1635, 375, 255}, QStringLiteral("C"));
     AddOption(alignmentGroup_, kAlignRight, marginFrame_, "Option3", {1515, 1620, 375, 255}, QStringLiteral("R"));
 
-    formatGroup_ = new QButtonGroup(this);
-    formatGroup_->setObjectName(QStringLiteral("Option4"));
-    AddOption(formatGroup_, kSsaIndex, this, "Option4_0", {120, 3360, 735, 375}, QStringLiteral("SSA"));
-    AddOption(formatGroup_, kSonIndex, this, "Option4_2", {960, 3360, 1335, 375}, QStringLiteral("SON Maestro"));
-    AddOption(formatGroup_, kStlIndex, this, "Option4_3", {2400, 3360, 1335, 375}, QStringLiteral("STL Maestro"));
-    formatGroup_->button(kSsaIndex)->setChecked(true);
+    createFormatOptions();
 
     convertButton_ = Place<QPushButton>(this, "cmdConvert", {5400, 3360, 735, 375}, QStringLiteral("Convert"));
     closeButton_ = Place<QPushButton>(this, "cmdClose", {6240, 3360, 615, 375}, QStringLiteral("Close"));
     Place<QLabel>(this, "Label15", {5040, 3960, 1815, 255}, QStringLiteral("Updated on 5 Feb 2002"));
+    previewButton_ = Place<QPushButton>(this, "cmdPreview", {120, 3840, 1095, 375}, QStringLiteral("Preview..."));
 
     for (const auto& [label, control] : {std::pair<QLabel*, QWidget*>{sourceLabel, sourceNameBox_},
                                          {targetLabel, targetNameBox_},
@@ -252,9 +258,26 @@ void frmConvert::createControls()
     for (QAbstractButton* option : alignmentGroup_->buttons() + formatGroup_->buttons()) {
         focusOrder << option;
     }
+    focusOrder << previewButton_;
     for (qsizetype i = 1; i < focusOrder.size(); ++i) {
         setTabOrder(focusOrder[i - 1], focusOrder[i]);
     }
+}
+
+// One option button per format row, named by its index as the control array's elements are; the first is selected.
+void frmConvert::createFormatOptions()
+{
+    formatGroup_ = new QButtonGroup(this);
+    formatGroup_->setObjectName(QStringLiteral("Option4"));
+    int left = kFormatRowLeft;
+    for (const varnuth::FormatEntry& row : varnuth::kFormats) {
+        const int width = row.caption.size() <= kNarrowCaptionLength ? kNarrowFormatOption : kWideFormatOption;
+        const std::string name = "Option4_" + std::to_string(row.optionIndex);
+        AddOption(formatGroup_, row.optionIndex, this, name.c_str(), {left, kFormatRowTop, width, kFormatOptionHeight},
+                  QString::fromUtf8(row.caption.data(), static_cast<qsizetype>(row.caption.size())));
+        left += width + kFormatOptionGap;
+    }
+    formatGroup_->button(varnuth::kFormats.front().optionIndex)->setChecked(true);
 }
 
 void frmConvert::connectActions()
@@ -265,6 +288,22 @@ void frmConvert::connectActions()
     connect(formatGroup_, &QButtonGroup::idClicked, this, &frmConvert::applyFormat);
     connect(convertButton_, &QPushButton::clicked, this, &frmConvert::convert);
     connect(closeButton_, &QPushButton::clicked, this, &QWidget::close);
+    connect(previewButton_, &QPushButton::clicked, this, &frmConvert::openPreview);
+    // Every value the preview shows; the font's arrive through the boxes that show them.
+    for (QLineEdit* box : {fontNameBox_, fontSizeBox_, leftMarginBox_, rightMarginBox_, bottomMarginBox_}) {
+        connect(box, &QLineEdit::textChanged, this, &frmConvert::updatePreview);
+    }
+    for (QCheckBox* box : {boldBox_, italicBox_}) {
+        connect(box, &QCheckBox::toggled, this, &frmConvert::updatePreview);
+    }
+    for (QButtonGroup* group : {alignmentGroup_, formatGroup_}) {
+        connect(group, &QButtonGroup::idToggled, this, &frmConvert::updatePreview);
+    }
+    connect(sourceNameBox_, &QLineEdit::textChanged, this, [this](const QString& name) {
+        if (preview_ != nullptr) {
+            preview_->setSourceName(name);
+        }
+    });
     TabToTheSelectedOption(alignmentGroup_);
     TabToTheSelectedOption(formatGroup_);
 }
@@ -296,6 +335,11 @@ void frmConvert::showFontSettings()
     fontSizeBox_->setText(QString::fromStdString(style_.str_fontsize));
 }
 
+void frmConvert::openSources(const QStringList& fileNames)
+{
+    sourceNameBox_->takeFiles(fileNames);
+}
+
 void frmConvert::chooseSource()
 {
     dialogs_.Filter = kSourceFilter;
@@ -307,7 +351,7 @@ void frmConvert::chooseSource()
 void frmConvert::chooseTarget()
 {
     dialogs_.Flags = CommonDialog::kOverwritePrompt;
-    dialogs_.Filter = kTargetFilter;
+    dialogs_.Filter = QString::fromStdString(varnuth::TargetFilter());
     if (dialogs_.ShowSave() && !dialogs_.FileName.isEmpty()) {
         targetNameBox_->setText(dialogs_.FileName);
     }
@@ -339,15 +383,38 @@ void frmConvert::chooseColour(varnuth::SettingValue& setting, ColourSwatch* swat
     }
     setting = dialogs_.Color;
     swatch->setFillColour(UnpackColour(dialogs_.Color));
+    updatePreview();
 }
 
 // Disabling keeps every value inside the frames; only the user's access goes.
 void frmConvert::applyFormat(int index)
 {
-    const bool ssa = index == kSsaIndex;
-    fontFrame_->setEnabled(ssa);
-    colourFrame_->setEnabled(ssa);
-    marginFrame_->setEnabled(ssa);
+    const varnuth::FormatEntry* row = varnuth::FindFormatByOption(index);
+    const bool styled = row != nullptr && row->usesStyle;
+    fontFrame_->setEnabled(styled);
+    colourFrame_->setEnabled(styled);
+    marginFrame_->setEnabled(styled);
+    previewButton_->setEnabled(styled);
+}
+
+// One preview for the window's life, beside it and never modal: the window stays as usable as without it.
+void frmConvert::openPreview()
+{
+    if (preview_ == nullptr) {
+        preview_ = new PreviewWindow([this] { return PreviewSettings{gatherRequest(), style_}; }, dialogs_.Host(),
+                                     this);
+        preview_->setSourceName(sourceNameBox_->text());
+    }
+    preview_->show();
+    preview_->raise();
+    preview_->activateWindow();
+}
+
+void frmConvert::updatePreview()
+{
+    if (preview_ != nullptr) {
+        preview_->scheduleUpdate();
+    }
 }
 
 // The run goes on its own thread so that the window keeps painting and can offer Cancel; a progress dialog
@@ -423,10 +490,9 @@ varnuth::ConversionRequest frmConvert::gatherRequest()
     varnuth::ConversionRequest request;
     request.sourceName = FileNameBytes(sourceNameBox_->text());
     request.targetName = FileNameBytes(targetNameBox_->text());
-    // STL also when no format is selected: its button is never asked.
-    request.format = formatGroup_->button(kSsaIndex)->isChecked()   ? varnuth::OutputFormat::SSA
-                     : formatGroup_->button(kSonIndex)->isChecked() ? varnuth::OutputFormat::SON
-                                                                    : varnuth::OutputFormat::STL;
+    // STL also when no format is selected.
+    const varnuth::FormatEntry* format = varnuth::FindFormatByOption(formatGroup_->checkedId());
+    request.format = format != nullptr ? format->format : varnuth::OutputFormat::STL;
     request.boldValue = CheckValue(boldBox_);
     request.italicValue = CheckValue(italicBox_);
     const int alignment = alignmentGroup_->checkedId();

@@ -5,6 +5,7 @@
 #include "ConversionRun.h"
 #include "StyleSettings.h"
 
+#include <QStringList>
 #include <QWidget>
 
 #include <cstdint>
@@ -13,6 +14,7 @@
 
 class ColourSwatch;
 class FileNameBox;
+class PreviewWindow;
 class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
@@ -40,6 +42,9 @@ public:
 
     [[nodiscard]] const varnuth::StyleSettings& styleSettings() const { return style_; }
 
+    /// Takes files handed over by the desktop ("Open with", the command line) as sources, as a drop does.
+    void openSources(const QStringList& fileNames);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -47,6 +52,7 @@ private:
     struct Run;
 
     void createControls();
+    void createFormatOptions();
     void connectActions();
     void loadDefaults();
     void showFontSettings();
@@ -56,6 +62,8 @@ private:
     void chooseFont();
     void chooseColour(varnuth::SettingValue& setting, ColourSwatch* swatch);
     void applyFormat(int index);
+    void openPreview();
+    void updatePreview();
     void convert();
     void showProgress();
     void finishRun();
@@ -93,4 +101,6 @@ private:
     QButtonGroup* formatGroup_ = nullptr;
     QPushButton* convertButton_ = nullptr;
     QPushButton* closeButton_ = nullptr;
+    QPushButton* previewButton_ = nullptr;
+    PreviewWindow* preview_ = nullptr;
 };

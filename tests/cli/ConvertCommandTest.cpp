@@ -1,3 +1,4 @@
+#include "Formats.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -113,6 +114,18 @@ TEST_F(ConvertCommandTest, ExitCodesAndWhatEachRunPrints)
         EXPECT_EQ(ReadBytes(target), "keep me");
     }
     EXPECT_TRUE(fs::is_symlink("/dev/stdout")); // the system's own link is written through, never replaced
+}
+
+// The format words are written out by hand only in the manual page and the completion; they must be the table's.
+TEST_F(ConvertCommandTest, EveryListOfFormatsIsTheTables)
+{
+    const std::string page = ReadBytes(fs::path(VARNUTH_CLI_DIR) / "varnuth-convert.1");
+    const std::string completion = ReadBytes(fs::path(VARNUTH_CLI_DIR) / "varnuth-convert.bash-completion");
+    EXPECT_NE(page.find(R"(\-\-format " " )" + CommandWords(" | ") + "\n"), std::string::npos);
+    EXPECT_NE(completion.find("compgen -W '" + CommandWords(" ") + "'"), std::string::npos);
+    EXPECT_NE(Run({"--help"}).out.find(" --format " + CommandWords("|") + " "), std::string::npos);
+    EXPECT_EQ(TargetFilter(), "SSA script (*.ssa)|*.ssa|Fabsub Text (*.txt)|*.txt|SON DVDMaestro (*.son)|*.son|"
+                              "STL DVDMaestro (*.stl)|*.stl|All files|*.*");
 }
 
 // Stopped once its temporary file exists, then sent a signal that ends it: it removes that file and dies of the

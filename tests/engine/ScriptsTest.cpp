@@ -1,6 +1,8 @@
 // Each format's whole script once; after that, a table compares only what follows the header.
 
 #include "ConversionFixture.h"
+#include "Converters.h"
+#include "Formats.h"
 
 namespace varnuth::test {
 namespace {
@@ -10,7 +12,8 @@ using enum OutputFormat;
 
 class ScriptsTest : public ConversionFixture {};
 
-// The scripts are kept byte for byte beside their sources in scripts/.
+// The scripts are kept byte for byte beside their sources in scripts/; written into memory, as the preview
+// writes them, they are the same bytes.
 TEST_F(ScriptsTest, EachFormatWritesItsWholeScript)
 {
     const std::filesystem::path folder = VARNUTH_SCRIPTS;
@@ -23,6 +26,14 @@ TEST_F(ScriptsTest, EachFormatWritesItsWholeScript)
         request_.ssaSections = sections;
         EXPECT_TRUE(Convert(format, ReadBytes(folder / source)).succeeded()) << script;
         EXPECT_EQ(Target(), ReadBytes(folder / script)) << script;
+        std::string memory;
+        LineReader reader((folder / source).string());
+        LineWriter writer(memory);
+        SubtitleCounter counter;
+        UnconvertedLines unconverted;
+        FormatOf(format).convert(reader, writer, request_, style_, counter, unconverted);
+        writer.Close();
+        EXPECT_EQ(memory, Target()) << script;
     }
 }
 

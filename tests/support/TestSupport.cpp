@@ -71,7 +71,8 @@ std::vector<std::string> PlainLines(std::string_view bytes)
 
 ConversionRequest DefaultRequest(std::string source, std::string target, OutputFormat format)
 {
-    return {std::move(source), std::move(target), format, {}, {}, false, true, false, "10", "10", "14"};
+    return {std::move(source), std::move(target), format, {}, {}, false, true, false,
+            kDefaultMarginLeft, kDefaultMarginRight, kDefaultMarginBottom};
 }
 
 StyleSettings DefaultStyle()

@@ -1,11 +1,15 @@
 #include "ColourSwatch.h"
+#include "CommandLine.h"
 #include "CompactStyle.h"
 #include "DialogHost.h"
+#include "Formats.h"
+#include "PreviewFrame.h"
 #include "TestSupport.h"
 #include "frmConvert.h"
 
 #include <QAccessible>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QDir>
 #include <QGroupBox>
@@ -16,6 +20,8 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSlider>
+#include <QTimer>
 #include <QStyleOptionButton>
 #include <QTest>
 
@@ -52,7 +58,7 @@ public:
     template <typename Value>
     std::optional<Value> Next(QWidget* parent, const QVariant& start)
     {
-        EXPECT_EQ(parent, window) << "a dialog not shown over the window that asked";
+        EXPECT_TRUE(parent == window || parent->parentWidget() == window) << "a dialog not over the window that asked";
         starts.push_back(start);
         if (answers.empty()) {
             ADD_FAILURE() << "a dialog was shown that the test did not script";
@@ -165,8 +171,8 @@ TEST_F(WindowTest, EveryCaptionFitsItsControl)
 }
 
 // Tab skips the controls of disabled frames, and enters an option group at its selected button: so the stops also
-// show that the format and alignment groups never change each other. Enter, on either key, presses the focused
-// button as Space does.
+// show that the format and alignment groups never change each other, and that Preview is there for SSA alone.
+// Enter, on either key, presses the focused button as Space does.
 TEST_F(WindowTest, FormatChoiceSetsTheFramesThatTabAndEnterReach)
 {
     window->activateWindow();
@@ -178,7 +184,9 @@ TEST_F(WindowTest, FormatChoiceSetsTheFramesThatTabAndEnterReach)
                                 "cmdTertiary", "txtLeft", "txtRight", "txtBottom",  "Option3"};
     for (const char* option : {"Option4_0", "Option4_2", "Option4_0", "Option4_3", "Option4_3"}) {
         Click(option);
-        const QStringList expected = top + (Checked("Option4_0") ? frames : QStringList()) + QStringList{option};
+        const bool styled = Checked("Option4_0");
+        const QStringList expected = top + (styled ? frames : QStringList()) + QStringList{option}
+                                     + (styled ? QStringList{"cmdPreview"} : QStringList());
         Find("txtSource")->setFocus();
         QStringList stops;
         for (qsizetype i = 0; i < expected.size(); ++i) {
@@ -192,6 +200,30 @@ TEST_F(WindowTest, FormatChoiceSetsTheFramesThatTabAndEnterReach)
     EXPECT_EQ(Text("txtSource"), "/data/in.srt");
     QTest::keyClick(Find("cmdClose"), Qt::Key_Enter);
     EXPECT_FALSE(window->isVisible());
+}
+
+// One option per format row, in the table's order from left to right; the first three where they have always been.
+// Each enables the style frames exactly when its format uses the style.
+TEST_F(WindowTest, FormatOptionsAreTheTablesRows)
+{
+    const QList<QAbstractButton*> options = Find<QButtonGroup>("Option4")->buttons();
+    ASSERT_EQ(static_cast<std::size_t>(options.size()), varnuth::kFormats.size());
+    int right = 0;
+    for (std::size_t i = 0; i < varnuth::kFormats.size(); ++i) {
+        const varnuth::FormatEntry& row = varnuth::kFormats[i];
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(options[i]->objectName(), QStringLiteral("Option4_%1").arg(row.optionIndex));
+        EXPECT_EQ(options[i]->text().toStdString(), row.caption);
+        EXPECT_GT(options[i]->x(), right);
+        right = options[i]->geometry().right();
+        Click(options[i]->objectName().toLatin1().constData());
+        for (const char* frame : {"Frame1", "Frame2", "Frame3"}) {
+            EXPECT_EQ(Find(frame)->isEnabled(), row.usesStyle) << frame;
+        }
+    }
+    EXPECT_LT(right, Find("cmdConvert")->x());
+    EXPECT_EQ((QList<QRect>{Find("Option4_0")->geometry(), Find("Option4_2")->geometry(), Find("Option4_3")->geometry()}),
+              (QList<QRect>{{8, 224, 49, 25}, {64, 224, 89, 25}, {160, 224, 89, 25}}));
 }
 
 // What a screen reader announces for every control that can take the focus: a text box its label, a button
@@ -211,6 +243,18 @@ TEST_F(WindowTest, EveryFocusableControlHasAnAccessibleName)
             EXPECT_TRUE(name.size() > 1 && name != "...") << control->objectName().toStdString();
         }
     }
+}
+
+// "Open with" starts the program with the files' names, which may be relative: the first names the source in full.
+TEST_F(WindowTest, FilesOnTheCommandLineBecomeTheSource)
+{
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(folder.path().string()));
+    window->openSources(SourceFilesOnCommandLine({"varnuth", "first file.srt", "second.srt"}));
+    QDir::setCurrent(previous);
+    EXPECT_EQ(Text("txtSource").toStdString(), folder.PathOf("first file.srt"));
+    window->openSources(SourceFilesOnCommandLine({"varnuth"}));
+    EXPECT_EQ(Text("txtSource").toStdString(), folder.PathOf("first file.srt"));
 }
 
 TEST(CompactStyle, GivesWayToAStyleTheUserNames)
@@ -326,6 +370,111 @@ TEST_F(WindowTest, WindowStaysResponsiveDuringARunAndCancelEndsIt)
     EXPECT_TRUE(Find("cmdConvert")->isEnabled());
     EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);
     EXPECT_EQ(window->findChild<QProgressDialog*>(), nullptr);
+}
+
+/// The preview opened from the window, and the frames it draws.
+class PreviewTest : public WindowTest {
+protected:
+    // The frame once the changes made so far are drawn.
+    QImage Frame()
+    {
+        auto* update = window->findChild<QTimer*>(QStringLiteral("previewUpdate"));
+        EXPECT_TRUE(update != nullptr && QTest::qWaitFor([&] { return !update->isActive(); }, kRunTimeoutMs));
+        return window->findChild<PreviewFrame*>()->image();
+    }
+    QString Note(const char* label) { return window->findChild<QLabel*>(QLatin1String(label))->text(); }
+};
+
+// Where the pixels of one colour are, within a few steps of each channel.
+QRect Painted(const QImage& frame, QColor colour)
+{
+    QRect found;
+    for (int y = 0; y < frame.height(); ++y) {
+        for (int x = 0; x < frame.width(); ++x) {
+            const QColor pixel = frame.pixelColor(x, y);
+            if (std::abs(pixel.red() - colour.red()) + std::abs(pixel.green() - colour.green())
+                    + std::abs(pixel.blue() - colour.blue())
+                < 24) {
+                found |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    return found;
+}
+
+// The sample text, drawn by libass in red: where the alignment and the margins put it, and never in the top half,
+// bolder when Bold is ticked; every change arrives without a button.
+TEST_F(PreviewTest, TextSitsWhereTheStyleSaysAndFollowsEveryChange)
+{
+    dialogs->answers = {QColor(255, 0, 0)};
+    Click("cmdPrimary");
+    Click("cmdPreview");
+    ASSERT_EQ(QApplication::activeModalWidget(), nullptr);
+    window->findChild<QWidget*>(QStringLiteral("frmPreview"))->resize(1000, 700);
+    const QImage first = Frame();
+    const int width = first.width();
+    const int height = first.height();
+    // Script pixels (384 x 288) in frame pixels.
+    const auto across = [&](int pixels) { return pixels * width / 384; };
+    const auto down = [&](int pixels) { return pixels * height / 288; };
+    // The outline, and the glyphs' own side bearings, lie between a margin and the first red pixel.
+    const int slack = across(10);
+    const QRect centred = Painted(first, Qt::red);
+    const std::tuple<const char*, std::function<void()>, std::function<bool(QRect)>> cases[] = {
+        {"centre", [] {}, [&](QRect text) { return std::abs(text.center().x() - width / 2) < slack; }},
+        {"left", [&] { Click("Option1"); }, [&](QRect text) { return std::abs(text.left() - across(10)) < slack; }},
+        {"right", [&] { Click("Option3"); },
+         [&](QRect text) { return std::abs(text.right() - (width - across(10))) < slack; }},
+        {"bottom margin", [&] { Find<QLineEdit>("txtBottom")->setText(QStringLiteral("100")); },
+         [&](QRect text) { return std::abs(text.bottom() - (height - down(100))) < slack; }},
+        {"bold", [&] { Click("Option2"), Click("Check1"); },
+         [&](QRect text) { return text.width() > centred.width() + slack; }},
+    };
+    for (const auto& [name, change, holds] : cases) {
+        SCOPED_TRACE(name);
+        change();
+        const QRect text = Painted(Frame(), Qt::red);
+        EXPECT_FALSE(text.isEmpty());
+        EXPECT_GT(text.top(), height / 2);
+        EXPECT_TRUE(holds(text)) << text.x() << "," << text.y() << " " << text.width() << "x" << text.height();
+    }
+}
+
+// A source's entries one at a time, what the preview says in words, and a still dropped under the text.
+TEST_F(PreviewTest, StepsThroughTheSourceAndSaysWhatItShows)
+{
+    varnuth::test::WriteBytes(folder.PathOf("three.srt"),
+                              std::string(kSubRip) + "\r\n3\r\n00:00:06,000 --> 00:00:07,000\r\nLast one\r\n");
+    Drop("txtSource", folder.PathOf("three.srt"));
+    Click("cmdPreview");
+    Frame();
+    auto* frame = window->findChild<PreviewFrame*>();
+    EXPECT_EQ(Note("previewEntry"), "Entry 1 of 3\n00:00:01,000 --> 00:00:03,500");
+    EXPECT_EQ(Note("previewFontNote"), "VNI-Helve is not installed here; shown with DejaVu Sans");
+    EXPECT_EQ(frame->accessibleDescription(),
+              "Hello. Style: VNI-Helve 18 point, white text, at the bottom centre, margins 10 left, 10 right, 14 "
+              "bottom.");
+    Click("previewNext");
+    Click("previewNext");
+    Frame();
+    EXPECT_EQ(Note("previewEntry"), "Entry 3 of 3\n00:00:06,000 --> 00:00:07,000");
+    EXPECT_FALSE(Find("previewNext")->isEnabled());
+    window->findChild<QSlider*>()->setValue(1);
+    Frame();
+    EXPECT_TRUE(frame->accessibleDescription().startsWith("Bye."));
+
+    dialogs->answers = {QFont(QStringLiteral("DejaVu Serif"), 20)};
+    Click("cmdFont");
+    QImage green(64, 48, QImage::Format_RGB32);
+    green.fill(Qt::green);
+    QMimeData data;
+    data.setImageData(green);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame, &enter);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame, &drop);
+    EXPECT_EQ(Frame().pixelColor(2, 2), QColor(Qt::green));
+    EXPECT_EQ(Note("previewFontNote"), "");
 }
 
 } // namespace

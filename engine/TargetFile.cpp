@@ -1,9 +1,10 @@
-// The file layer on POSIX systems. The target's folder is held open and every name in it is reached through that
-// descriptor, so a folder renamed during the run changes nothing and a name of any length that the shell can write
-// to can be replaced.
+// The target on POSIX systems. Its folder is held open and every name in it is reached through that descriptor, so
+// a folder renamed during the run changes nothing and a name of any length that the shell can write to can be
+// replaced.
+
+#include "TargetFile.h"
 
 #include "RunError.h"
-#include "TargetFile.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -296,40 +297,6 @@ bool CopyAttributes(int from, int to)
 }
 
 } // namespace
-
-FILE* OpenSourceFile(const std::string& name)
-{
-    const int descriptor = Lifted(::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (descriptor < 0) {
-        throw RunError(std::error_code(errno, std::generic_category()), SourceContext(name));
-    }
-    struct stat status {};
-    int error = ::fstat(descriptor, &status) != 0 ? errno : 0;
-    if (error == 0 && S_ISDIR(status.st_mode)) {
-        error = EISDIR;
-    }
-    if (error == 0 && !S_ISREG(status.st_mode)) {
-        ::close(descriptor);
-        throw RunError(static_cast<int>(std::errc::invalid_argument),
-                       SourceContext(name) + ": it is not a regular file");
-    }
-    std::FILE* const file = error == 0 ? ::fdopen(descriptor, "rb") : nullptr;
-    if (file == nullptr) {
-        error = error != 0 ? error : errno;
-        ::close(descriptor);
-        throw RunError(std::error_code(error, std::generic_category()), SourceContext(name));
-    }
-    return file;
-}
-
-FileIdentity IdentityOfFile(std::FILE* file, const std::string& name)
-{
-    struct stat status {};
-    if (::fstat(::fileno(file), &status) != 0) {
-        throw RunError(std::error_code(errno, std::generic_category()), SourceContext(name));
-    }
-    return IdentityOf(status);
-}
 
 struct TargetFile::Platform {
     enum class Mode {
@@ -736,6 +703,11 @@ std::string_view TargetFile::FailureNote() const noexcept
     case Platform::Mode::kDirect: break;
     }
     return {};
+}
+
+void RemoveUnfinishedTarget() noexcept
+{
+    RemoveArmed();
 }
 
 void CleanUpOnSignals(PlacedOutput placed)

@@ -1,0 +1,147 @@
+#include "Console.h"
+
+#include "TargetFile.h"
+#include "WindowsFiles.h"
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <algorithm>
+#include <iostream>
+#include <memory>
+#include <streambuf>
+
+namespace {
+
+// The bytes at the end of \p text that start a character whose other bytes are still to come.
+std::size_t UnfinishedCharacter(const std::string& text)
+{
+    constexpr unsigned char kContinuationMask = 0xC0;
+    constexpr unsigned char kContinuation = 0x80;
+    constexpr std::size_t kLongest = 4;
+    for (std::size_t back = 1; back <= std::min(text.size(), kLongest - 1); ++back) {
+        const auto byte = static_cast<unsigned char>(text[text.size() - back]);
+        if ((byte & kContinuationMask) == kContinuation) {
+            continue;
+        }
+        const std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+        return length > back ? back : 0;
+    }
+    return 0;
+}
+
+// A console shows UTF-16 as typed whatever its code page; a pipe or a file gets the UTF-8 bytes unchanged.
+class ConsoleBuffer : public std::streambuf {
+public:
+    explicit ConsoleBuffer(HANDLE console) : console_(console) {}
+
+protected:
+    int_type overflow(int_type c) override
+    {
+        if (!traits_type::eq_int_type(c, traits_type::eof())) {
+            pending_ += traits_type::to_char_type(c);
+        }
+        return traits_type::not_eof(c);
+    }
+
+    std::streamsize xsputn(const char* text, std::streamsize size) override
+    {
+        pending_.append(text, static_cast<std::size_t>(size));
+        return size;
+    }
+
+    int sync() override
+    {
+        const std::size_t complete = pending_.size() - UnfinishedCharacter(pending_);
+        const auto bytes = static_cast<int>(complete);
+        const int units = ::MultiByteToWideChar(CP_UTF8, 0, pending_.data(), bytes, nullptr, 0);
+        std::wstring wide(static_cast<std::size_t>(units), L'\0');
+        ::MultiByteToWideChar(CP_UTF8, 0, pending_.data(), bytes, wide.data(), units);
+        pending_.erase(0, complete);
+        for (std::size_t at = 0; at < wide.size();) {
+            DWORD written = 0;
+            const auto chunk = static_cast<DWORD>(std::min<std::size_t>(wide.size() - at, 8192));
+            if (::WriteConsoleW(console_, wide.data() + at, chunk, &written, nullptr) == 0 || written == 0) {
+                return -1;
+            }
+            at += written;
+        }
+        return 0;
+    }
+
+private:
+    HANDLE console_;
+    std::string pending_;
+};
+
+// Restores the streams' own buffers at exit, so their last flush never reaches a buffer already destroyed.
+class ConsoleStream {
+public:
+    ConsoleStream(std::ostream& stream, HANDLE console) : stream_(stream), buffer_(console)
+    {
+        original_ = stream_.rdbuf(&buffer_);
+    }
+    ConsoleStream(const ConsoleStream&) = delete;
+    ConsoleStream& operator=(const ConsoleStream&) = delete;
+    ~ConsoleStream()
+    {
+        stream_.flush();
+        stream_.rdbuf(original_);
+    }
+
+private:
+    std::ostream& stream_;
+    ConsoleBuffer buffer_;
+    std::streambuf* original_ = nullptr;
+};
+
+void Prepare(std::ostream& stream, std::FILE* file, DWORD handleNumber)
+{
+    ::_setmode(::_fileno(file), _O_BINARY);
+    HANDLE handle = ::GetStdHandle(handleNumber);
+    DWORD mode = 0;
+    if (handle != INVALID_HANDLE_VALUE && handle != nullptr && ::GetConsoleMode(handle, &mode) != 0) {
+        static std::vector<std::unique_ptr<ConsoleStream>> consoles;
+        consoles.push_back(std::make_unique<ConsoleStream>(stream, handle));
+    }
+}
+
+BOOL WINAPI EndOnControl(DWORD /*event*/)
+{
+    varnuth::RemoveUnfinishedTarget();
+    return FALSE;
+}
+
+} // namespace
+
+std::vector<std::string> CommandArguments(int argc, char** argv)
+{
+    int count = 0;
+    LPWSTR* const wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    if (wide == nullptr) {
+        return {argv, argv + argc};
+    }
+    std::vector<std::string> arguments;
+    for (int i = 0; i < count; ++i) {
+        arguments.push_back(varnuth::Utf8Text(wide[i]));
+    }
+    ::LocalFree(static_cast<HLOCAL>(wide));
+    return arguments;
+}
+
+void PrepareStandardStreams()
+{
+    Prepare(std::cout, stdout, STD_OUTPUT_HANDLE);
+    Prepare(std::cerr, stderr, STD_ERROR_HANDLE);
+}
+
+// Ctrl+C, Ctrl+Break and closing the console: the system ends the process once this returns.
+void InstallInterruptCleanup()
+{
+    ::SetConsoleCtrlHandler(EndOnControl, TRUE);
+}

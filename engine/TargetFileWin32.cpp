@@ -1,0 +1,371 @@
+#include "TargetFile.h"
+
+#include "RunError.h"
+#include "WindowsFiles.h"
+
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <algorithm>
+#include <cassert>
+#include <cerrno>
+#include <cwchar>
+#include <random>
+#include <utility>
+
+namespace varnuth {
+namespace {
+
+constexpr std::string_view kUnchanged = "; the target file was not changed";
+constexpr std::string_view kPartial = "; the target file holds only what was written before the failure";
+
+// The temporary file's name, kept where the console's control handler may read it without allocating or locking.
+constexpr std::size_t kSlotSize = 33000;
+wchar_t pendingName[kSlotSize];
+volatile LONG pendingArmed = 0;
+
+void ArmSlot(const std::wstring& name) noexcept
+{
+    if (name.size() >= kSlotSize) {
+        return;
+    }
+    pendingArmed = 0;
+    std::wmemcpy(pendingName, name.c_str(), name.size() + 1);
+    pendingArmed = 1;
+}
+
+void DisarmSlot() noexcept
+{
+    pendingArmed = 0;
+}
+
+RunError Failure(int number, const std::string& name, std::string_view reason = {})
+{
+    const std::string text =
+        reason.empty() ? std::error_code(number, std::generic_category()).message() : std::string(reason);
+    return {number, TargetContext(name) + ": " + text};
+}
+
+RunError OpenFailure(int number, const std::string& name, std::string_view reason = {})
+{
+    return {number, Failure(number, name, reason).description() + std::string(kUnchanged)};
+}
+
+int LastError() noexcept
+{
+    return ErrorNumberOf(::GetLastError());
+}
+
+// Without the target's extension, so no file dialog pattern lists it; the random part is unguessable.
+std::string TemporaryName(const std::string& name)
+{
+    constexpr std::size_t kKeptNameBytes = 200;
+    constexpr std::string_view kLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    constexpr int kRandomLetters = 10;
+    const std::size_t separator = name.find_last_of("/\\:");
+    const std::size_t baseStart = separator == std::string::npos ? 0 : separator + 1;
+    std::string temporary = name.substr(0, baseStart) + "." + name.substr(baseStart, kKeptNameBytes) + ".";
+    std::random_device random;
+    std::uniform_int_distribution<std::size_t> letter(0, kLetters.size() - 1);
+    for (int i = 0; i < kRandomLetters; ++i) {
+        temporary += kLetters[letter(random)];
+    }
+    return temporary;
+}
+
+// A name under \\.\ is a device or a pipe: probing it could take the one connection a pipe offers.
+bool IsDeviceName(const std::string& name)
+{
+    return name.starts_with("\\\\.\\") || name.starts_with("//./");
+}
+
+int DescriptorOf(HANDLE handle)
+{
+    const int descriptor = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
+    if (descriptor < 0) {
+        ::CloseHandle(handle);
+    }
+    return descriptor;
+}
+
+HANDLE HandleOf(int descriptor)
+{
+    return reinterpret_cast<HANDLE>(::_get_osfhandle(descriptor));
+}
+
+struct Found {
+    bool exists = false;
+    bool device = false;
+    DWORD attributes = 0;
+    FileIdentity identity;
+};
+
+// What is at the target's name now, links followed, so that another name of the source is known as the source.
+Found Examine(const std::wstring& system, const std::string& name)
+{
+    constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    HANDLE probe =
+        ::CreateFileW(system.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (probe == INVALID_HANDLE_VALUE) {
+        if (::GetLastError() == ERROR_FILE_NOT_FOUND) {
+            return {};
+        }
+        throw OpenFailure(LastError(), name);
+    }
+    Found found;
+    found.exists = true;
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (::GetFileType(probe) != FILE_TYPE_DISK) {
+        found.device = true;
+    } else if (::GetFileInformationByHandle(probe, &information) != 0 && IdentityOfHandle(probe, found.identity)) {
+        found.attributes = information.dwFileAttributes;
+    } else {
+        const int error = LastError();
+        ::CloseHandle(probe);
+        throw OpenFailure(error, name);
+    }
+    ::CloseHandle(probe);
+    return found;
+}
+
+} // namespace
+
+struct TargetFile::Platform {
+    explicit Platform(const std::string& name) : name_(name) {}
+
+    void Open(FileIdentity source);
+    void OpenDirectly(int flags);
+    enum LinkRule { kRefuseLink, kFollowLink };
+    void OpenInPlace(FileIdentity source, LinkRule links);
+    [[nodiscard]] bool CreateTemporary(int permissions);
+    void Write(std::string_view bytes);
+    void Commit();
+    void Discard() noexcept;
+    [[nodiscard]] std::string_view FailureNote() const noexcept;
+
+    std::string name_;
+    std::string temporaryName_;
+    int descriptor_ = -1;
+    bool replaces_ = false;
+    bool regular_ = true;
+};
+
+// A pipe here is written with blocking writes, so \p cancel is not needed to end a wait.
+TargetFile::TargetFile(const std::string& name, FileIdentity source, [[maybe_unused]] const std::atomic<bool>* cancel)
+    : platform_(std::make_unique<Platform>(name))
+{
+    platform_->Open(source);
+}
+
+TargetFile::~TargetFile()
+{
+    Discard();
+}
+
+void TargetFile::Write(std::string_view bytes)
+{
+    platform_->Write(bytes);
+}
+
+void TargetFile::Commit()
+{
+    platform_->Commit();
+}
+
+void TargetFile::Discard() noexcept
+{
+    platform_->Discard();
+}
+
+bool TargetFile::WritesInPlace() const noexcept
+{
+    return !platform_->replaces_;
+}
+
+std::string_view TargetFile::FailureNote() const noexcept
+{
+    return platform_->FailureNote();
+}
+
+void TargetFile::Platform::Open(FileIdentity source)
+{
+    const std::string& name = name_;
+    if (IsDeviceName(name)) {
+        OpenDirectly(0);
+        return;
+    }
+    const Found found = Examine(SystemName(name), name);
+    if (found.device) {
+        OpenDirectly(0);
+        return;
+    }
+    if (found.exists && found.identity == source) {
+        throw OpenFailure(EEXIST, name, "it is the source file");
+    }
+    if ((found.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        throw OpenFailure(EISDIR, name);
+    }
+    if ((found.attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        throw OpenFailure(EACCES, name, "the file is read-only");
+    }
+    if (CreateTemporary(-1)) {
+        return;
+    }
+    const int error = errno;
+    if (!found.exists || error != EACCES) {
+        throw OpenFailure(error, name);
+    }
+    OpenInPlace(source, kFollowLink);
+}
+
+// The replaced target keeps its attributes and access rights through ReplaceFileW, so none are copied here.
+bool TargetFile::Platform::CreateTemporary([[maybe_unused]] int permissions)
+{
+    constexpr int kAttempts = 16;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        std::string temporary = TemporaryName(name_);
+        const std::wstring system = SystemName(temporary);
+        // Shared for deletion, so that the console's control handler can remove it while it is being written.
+        HANDLE handle = ::CreateFileW(system.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle != INVALID_HANDLE_VALUE) {
+            temporaryName_ = std::move(temporary);
+            replaces_ = true;
+            ArmSlot(system);
+            descriptor_ = DescriptorOf(handle);
+            if (descriptor_ < 0) {
+                const int error = errno;
+                Discard();
+                throw OpenFailure(error, name_);
+            }
+            return true;
+        }
+        if (::GetLastError() != ERROR_FILE_EXISTS) {
+            errno = LastError();
+            return false;
+        }
+    }
+    errno = EEXIST;
+    return false;
+}
+
+void TargetFile::Platform::OpenDirectly([[maybe_unused]] int flags)
+{
+    regular_ = false;
+    HANDLE handle = ::CreateFileW(SystemName(name_).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        throw OpenFailure(LastError(), name_);
+    }
+    descriptor_ = DescriptorOf(handle);
+    if (descriptor_ < 0) {
+        throw OpenFailure(errno, name_);
+    }
+}
+
+void TargetFile::Platform::OpenInPlace(FileIdentity source, [[maybe_unused]] LinkRule links)
+{
+    // Identity is checked on the file actually opened, before it is emptied, so no swap of names can empty the source.
+    HANDLE handle = ::CreateFileW(SystemName(name_).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        throw OpenFailure(LastError(), name_);
+    }
+    FileIdentity opened;
+    int error = 0;
+    std::string_view reason;
+    if (!IdentityOfHandle(handle, opened) || ::SetEndOfFile(handle) == 0) {
+        error = LastError();
+    } else if (opened == source) {
+        error = EEXIST;
+        reason = "it is the source file";
+    }
+    if (error != 0) {
+        ::CloseHandle(handle);
+        throw OpenFailure(error, name_, reason);
+    }
+    descriptor_ = DescriptorOf(handle);
+    if (descriptor_ < 0) {
+        throw OpenFailure(errno, name_);
+    }
+}
+
+void TargetFile::Platform::Write(std::string_view bytes)
+{
+    assert(descriptor_ >= 0 && "Write after Commit or Discard");
+    constexpr std::size_t kLargestWrite = std::size_t{1} << 30U;
+    while (!bytes.empty()) {
+        const auto size = static_cast<unsigned>(std::min(bytes.size(), kLargestWrite));
+        const int written = ::_write(descriptor_, bytes.data(), size);
+        if (written <= 0) {
+            // Never retried: a retry could repeat bytes the device did take.
+            throw Failure(written < 0 ? errno : EIO, name_);
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+void TargetFile::Platform::Commit()
+{
+    if (descriptor_ < 0) {
+        return;
+    }
+    // On the disk before it takes the target's name, so a power loss leaves the old target or the whole new one.
+    const bool flushed = !replaces_ || ::FlushFileBuffers(HandleOf(descriptor_)) != 0;
+    int error = flushed ? 0 : LastError();
+    if (::_close(std::exchange(descriptor_, -1)) != 0 && error == 0) {
+        error = errno;
+    }
+    if (error == 0 && !temporaryName_.empty()) {
+        const std::wstring temporary = SystemName(temporaryName_);
+        const std::wstring target = SystemName(name_);
+        // ReplaceFileW keeps the old target's attributes and access rights; a new target is only renamed.
+        const bool existed = ::GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
+        const bool placed = existed ? ::ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
+                                                     REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+                                          != 0
+                                    : ::MoveFileExW(temporary.c_str(), target.c_str(),
+                                                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+                                          != 0;
+        error = placed ? 0 : LastError();
+        if (placed) {
+            DisarmSlot();
+            temporaryName_.clear();
+        }
+    }
+    if (error != 0) {
+        Discard();
+        throw Failure(error, name_);
+    }
+}
+
+void TargetFile::Platform::Discard() noexcept
+{
+    if (descriptor_ >= 0) {
+        ::_close(std::exchange(descriptor_, -1));
+    }
+    if (!temporaryName_.empty()) {
+        ::DeleteFileW(SystemName(temporaryName_).c_str());
+        DisarmSlot();
+        temporaryName_.clear();
+    }
+}
+
+std::string_view TargetFile::Platform::FailureNote() const noexcept
+{
+    if (replaces_) {
+        return kUnchanged;
+    }
+    return regular_ ? kPartial : std::string_view();
+}
+
+void RemoveUnfinishedTarget() noexcept
+{
+    if (pendingArmed != 0) {
+        ::DeleteFileW(pendingName);
+    }
+}
+
+} // namespace varnuth
