@@ -1,5 +1,6 @@
 #include "ConversionRun.h"
 
+#include "Converters.h"
 #include "Formats.h"
 #include "LineReader.h"
 #include "LineWriter.h"
@@ -43,11 +44,30 @@ void ConvertFiles(const ConversionRequest& request, StyleSettings& style, const 
 
 } // namespace
 
+std::optional<std::string> StyleValuesProblem(const ConversionRequest& request)
+{
+    if (request.format != OutputFormat::ASS) {
+        return std::nullopt;
+    }
+    for (const auto& [margin, text] : {std::pair<const char*, const std::string&>{"left", request.marginLeft},
+                                       {"right", request.marginRight},
+                                       {"bottom", request.marginBottom}}) {
+        if (!AssMargin(text)) {
+            return "The " + std::string(margin) + " margin must be a whole number from 0 to 9999 for an ASS script, not \""
+                   + text + "\"";
+        }
+    }
+    return std::nullopt;
+}
+
 RunOutcome PerformConversion(const ConversionRequest& request, StyleSettings& style, const RunControl& control)
 {
     SubtitleCounter counter;
     RunOutcome outcome;
     try {
+        if (const std::optional<std::string> problem = StyleValuesProblem(request)) {
+            throw RunError(static_cast<int>(std::errc::invalid_argument), *problem);
+        }
         if (!request.sourceName.empty() && !request.targetName.empty()) {
             ConvertFiles(request, style, control, counter, outcome.unconverted);
         }

@@ -34,6 +34,10 @@ inline constexpr std::string_view kFinishedSuffix = " rows finished!!!";
 [[nodiscard]] RunOutcome PerformConversion(const ConversionRequest& request, StyleSettings& style,
                                            const RunControl& control = {});
 
+/// Why the request's style values do not fit its format, or nothing: an ASS script's margins are whole numbers from
+/// 0 to 9999. A run refuses such a request before it opens a file.
+[[nodiscard]] std::optional<std::string> StyleValuesProblem(const ConversionRequest& request);
+
 /// The one message a run shows: the count and " rows finished!!!", followed by how many lines were not converted and
 /// the first of them, or the failure's description.
 [[nodiscard]] std::string OutcomeMessage(const RunOutcome& outcome);

@@ -26,6 +26,8 @@ protected:
     }
 };
 
+// FIFOs, devices, links and modes as POSIX systems have them; WindowsFilesTest has Windows' own.
+#ifndef _WIN32
 // Every failure shows only its description, once, and leaves the source and every earlier target as they were.
 TEST_F(ConversionRunTest, FailuresLeaveTheSourceAndThePreviousTarget)
 {
@@ -92,6 +94,7 @@ TEST_F(ConversionRunTest, FailuresLeaveTheSourceAndThePreviousTarget)
     }
     fs::current_path(previous);
 }
+#endif
 
 // The one message a run shows: the count and the first unconverted lines; past 32767 rows, in any format, an
 // overflow that leaves the target as it was.
@@ -129,6 +132,7 @@ TEST_F(ConversionRunTest, OneMessageWithTheCountOrTheOverflow)
     }
 }
 
+#ifndef _WIN32
 // The output replaces the target whole: with the target's permissions, no temporary file left, and a link at the
 // target's name replaced, never followed, whatever it leads to.
 TEST_F(ConversionRunTest, TheOutputReplacesTheTarget)
@@ -247,6 +251,7 @@ TEST_F(ConversionRunTest, WhileTheRunWrites)
     EXPECT_TRUE(PerformConversion(request_, style_).succeeded());
     EXPECT_EQ(ReadBytes(request_.targetName), output);
 }
+#endif
 
 } // namespace
 } // namespace varnuth::test

@@ -3,16 +3,23 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <random>
 
 namespace varnuth::test {
 
 TempFolder::TempFolder()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "varnuth-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        std::abort();
+    // As mkdtemp does, which Windows lacks: a new folder of a random name, for its owner alone.
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path_ = std::filesystem::temp_directory_path() / ("varnuth-test-" + std::to_string(random()));
+        std::error_code error;
+        if (std::filesystem::create_directory(path_, error)) {
+            std::filesystem::permissions(path_, std::filesystem::perms::owner_all);
+            return;
+        }
     }
-    path_ = pattern;
+    std::abort();
 }
 
 TempFolder::~TempFolder()

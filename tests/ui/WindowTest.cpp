@@ -335,6 +335,17 @@ TEST_F(WindowTest, ConvertsWithTheWindowsChoicesAndShowsTheCount)
         Convert(source);
         EXPECT_TRUE(Target().find(part) != std::string::npos) << option;
     }
+    // An ASS margin must be a number: refused before anything is written, then converted once it is one.
+    const std::string stl = Target();
+    Click("Option4_4");
+    Convert(kSubRip);
+    EXPECT_EQ(Target(), stl);
+    Find<QLineEdit>("txtLeft")->setText(QStringLiteral("5"));
+    Find<QLineEdit>("txtBottom")->setText(QStringLiteral("0"));
+    Convert(kSubRip);
+    EXPECT_NE(Target().find("\r\nStyle: Default,DejaVu Sans,12,&H000000FF,&H0000FF00,&H00FF0000,&H00000000,-1,-1,0,0,"
+                            "100,100,0,0,1,2,0,1,5,10,0,1\r\n"),
+              std::string::npos);
     const varnuth::StyleSettings& style = window->styleSettings();
     EXPECT_EQ(
         (std::vector{style.bold.TextForm(), style.italic, std::string(varnuth::AlignmentCode(style.txtAlignment))}),
@@ -342,7 +353,10 @@ TEST_F(WindowTest, ConvertsWithTheWindowsChoicesAndShowsTheCount)
     Convert(kSubRip, {});
     EXPECT_EQ(messages, (std::vector<std::string>{"2 rows finished!!!\n\n1 source line was not converted:\nline 1: "
                                                   "text outside an entry; dropped",
-                                                  "2 rows finished!!!", "0 rows finished!!!", "0 rows finished!!!"}));
+                                                  "2 rows finished!!!", "0 rows finished!!!",
+                                                  "The left margin must be a whole number from 0 to 9999 for an ASS "
+                                                  "script, not \" 5\"",
+                                                  "2 rows finished!!!", "0 rows finished!!!"}));
     EXPECT_EQ(QDir(QString::fromStdString(folder.path().string())).entryList(QDir::Files),
               (QStringList{"source file.txt", "target.out"}));
 }
