@@ -166,7 +166,9 @@ TEST(FaultTest, TargetInAnUnwritableFolder)
         const fs::path target = folder / name; // a copy, as Clang 14 captures no structured binding
         const ChildRun run = RunInChild([&] {
             if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
-                return RunOutcome{0, RunError(-1, "cannot become an ordinary user"), {}};
+                RunOutcome failed;
+                failed.error = RunError(-1, "cannot become an ordinary user");
+                return failed;
             }
             return Convert(temp.path() / "source.srt", target, OutputFormat::SSA);
         });
@@ -197,7 +199,9 @@ TEST(FaultTest, APlainUserKeepsTheOwnerAndGroup)
         ASSERT_EQ(::chown(target.c_str(), owner, group) | ::chmod(target.c_str(), mode), 0);
         const ChildRun run = RunInChild([&] {
             if (::setgroups(1, &kShared) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) {
-                return RunOutcome{0, RunError(-1, "cannot become an ordinary user"), {}};
+                RunOutcome failed;
+                failed.error = RunError(-1, "cannot become an ordinary user");
+                return failed;
             }
             return Convert(temp.path() / "source.srt", target, OutputFormat::SSA);
         });
