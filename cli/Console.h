@@ -19,12 +19,14 @@ void PrepareStandardStreams();
 /// Whether \p name (UTF-8) leads to the very file standard output has open.
 [[nodiscard]] bool IsStandardOutput(const std::string& name);
 
-/// While \p shown, an interrupt also clears the progress line standard error shows.
-void SetProgressLineShown(bool shown) noexcept;
-
 /// Keeps the memory one conversion frees for the next, instead of handing it back to the system and having it
 /// cleared again for every source of a batch.
 void KeepFreedMemory();
 
-/// Makes an interrupt remove the run's temporary file before the command ends, and a file-size limit a failure.
+/// Makes an interrupt remove the run's temporary file before the command ends, and a closed pipe or a file-size
+/// limit a failure.
 void InstallInterruptCleanup();
+
+/// For a batch: an interrupt removes the temporary files of every run in flight and ends the command, also once
+/// other targets are in place, which stay.
+void EndBatchOnInterrupt();

@@ -9,26 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
-#include <string_view>
 #include <thread>
-
-namespace {
-
-constexpr std::string_view kClearLine = "\r\033[K";
-volatile std::sig_atomic_t progressLineShown = 0;
-
-extern "C" void EndOnSignal(int number)
-{
-    varnuth::RemoveUnfinishedTarget();
-    if (progressLineShown != 0) {
-        [[maybe_unused]] const ssize_t cleared = ::write(STDERR_FILENO, kClearLine.data(), kClearLine.size());
-    }
-    std::signal(number, SIG_DFL);
-    std::raise(number);
-}
-
-} // namespace
 
 std::vector<std::string> CommandArguments(int argc, char** argv)
 {
@@ -37,15 +18,15 @@ std::vector<std::string> CommandArguments(int argc, char** argv)
 
 void PrepareStandardStreams() {}
 
+// Once the target is replaced, an interrupted command still says so.
 void InstallInterruptCleanup()
 {
-    for (const int number : {SIGINT, SIGTERM, SIGHUP}) {
-        struct sigaction action {};
-        action.sa_handler = EndOnSignal;
-        sigemptyset(&action.sa_mask);
-        sigaction(number, &action, nullptr);
-    }
-    std::signal(SIGXFSZ, SIG_IGN);
+    varnuth::CleanUpOnSignals(varnuth::PlacedOutput::IsReported);
+}
+
+void EndBatchOnInterrupt()
+{
+    varnuth::CleanUpOnSignals(varnuth::PlacedOutput::EndsWithTheSignal);
 }
 
 unsigned UsableProcessors()
@@ -74,11 +55,6 @@ bool IsStandardOutput(const std::string& name)
     struct stat named {};
     return ::fstat(STDOUT_FILENO, &output) == 0 && ::stat(name.c_str(), &named) == 0 && output.st_dev == named.st_dev
            && output.st_ino == named.st_ino;
-}
-
-void SetProgressLineShown(bool shown) noexcept
-{
-    progressLineShown = shown ? 1 : 0;
 }
 
 void KeepFreedMemory()

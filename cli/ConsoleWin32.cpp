@@ -176,8 +176,8 @@ bool IsStandardOutput(const std::string& name)
            && output == *named;
 }
 
-// A console redraws the line as the next output comes; nothing is left to clear.
-void SetProgressLineShown(bool /*shown*/) noexcept {}
+// Ctrl+C already ends the command after the handler has removed what is in flight.
+void EndBatchOnInterrupt() {}
 
 // The Windows heap keeps freed blocks for reuse by itself.
 void KeepFreedMemory() {}

@@ -5,6 +5,7 @@
 #include "ConversionRun.h"
 #include "Formats.h"
 #include "StyleSettings.h"
+#include "TargetFile.h"
 
 #include <getopt.h>
 
@@ -221,7 +222,7 @@ struct Options {
 
 unsigned JobsOption(std::string_view text)
 {
-    constexpr unsigned kMostJobs = 4096;
+    constexpr auto kMostJobs = static_cast<unsigned>(kMostTargetsInFlight);
     unsigned jobs = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), jobs);
     if (text.empty() || error != std::errc() || end != text.data() + text.size() || jobs == 0 || jobs > kMostJobs) {
@@ -329,21 +330,53 @@ Action ParseArguments(int argc, char** argv, ConversionRequest& request, StyleSe
     return Action::Convert;
 }
 
-// Names come from the user and reach the terminal: no control character gets there as itself.
+// The length of the valid UTF-8 character at the start of \p text, or 0.
+std::size_t Utf8Length(std::string_view text)
+{
+    const auto lead = static_cast<unsigned char>(text[0]);
+    const std::size_t length = lead < 0x80   ? 1
+                               : lead < 0xC2 ? 0
+                               : lead < 0xE0 ? 2
+                               : lead < 0xF0 ? 3
+                               : lead < 0xF5 ? 4
+                                             : 0;
+    if (length == 0 || length > text.size()) {
+        return 0;
+    }
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0U) != 0x80U) {
+            return 0;
+        }
+    }
+    return length;
+}
+
+// Names come from the user and reach the terminal: no control character gets there as itself, neither a C0 or
+// DEL byte nor a C1 one (U+0080 to U+009F, or a raw byte 0x80 to 0x9F outside any UTF-8 character), which a
+// terminal takes for the start of a command.
 std::string Printable(std::string_view text)
 {
     constexpr unsigned char kFirstPrintable = 32;
     constexpr unsigned char kDelete = 127;
+    constexpr unsigned char kC1Lead = 0xC2;
+    constexpr unsigned char kLastC1 = 0x9F;
     std::string shown;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < kFirstPrintable || byte == kDelete) {
-            char escaped[5];
-            std::snprintf(escaped, sizeof escaped, "\\%03o", byte);
-            shown += escaped;
-        } else {
-            shown += c;
+    while (!text.empty()) {
+        const auto byte = static_cast<unsigned char>(text[0]);
+        const std::size_t length = Utf8Length(text);
+        const bool c1 = length == 2 && byte == kC1Lead && static_cast<unsigned char>(text[1]) <= kLastC1;
+        const bool control = length == 0 ? byte <= kLastC1 : byte < kFirstPrintable || byte == kDelete || c1;
+        const std::size_t taken = std::max<std::size_t>(length, 1);
+        for (const char c : text.substr(0, taken)) {
+            if (control) {
+                char escaped[5];
+                std::snprintf(escaped, sizeof escaped, "\\%03o", static_cast<unsigned char>(c));
+                shown += escaped;
+            } else {
+                shown += c;
+            }
         }
+        text.remove_prefix(taken);
     }
     return shown;
 }
@@ -450,13 +483,11 @@ private:
         }
         std::cerr << kClearLine << line << std::flush;
         shown_ = true;
-        SetProgressLineShown(true);
     }
 
     void ClearProgress()
     {
         if (shown_) {
-            SetProgressLineShown(false);
             std::cerr << kClearLine << std::flush;
             shown_ = false;
         }
@@ -517,6 +548,7 @@ int ConvertBatch(const ConversionRequest& model, StyleSettings& style, const Opt
 
 int main(int argc, char** argv)
 {
+    InstallInterruptCleanup();
     PrepareStandardStreams();
     std::vector<std::string> arguments = CommandArguments(argc, argv);
     std::vector<char*> pointers;
@@ -541,9 +573,8 @@ int main(int argc, char** argv)
     switch (action) {
     case Action::Help: return PrintResult(Usage());
     case Action::Version: return PrintResult("varnuth-convert " VARNUTH_VERSION "\n");
-    case Action::ConvertBatch: InstallInterruptCleanup(); return ConvertBatch(request, style, options);
+    case Action::ConvertBatch: EndBatchOnInterrupt(); return ConvertBatch(request, style, options);
     case Action::Convert: break;
     }
-    InstallInterruptCleanup();
     return ConvertOne(request, style, options);
 }

@@ -2,6 +2,7 @@
 
 #include "Formats.h"
 #include "SystemFiles.h"
+#include "TargetFile.h"
 
 #include <algorithm>
 #include <mutex>
@@ -170,7 +171,7 @@ std::vector<RunOutcome> PerformBatch(const std::vector<ConversionRequest>& reque
         return {};
     }
     Batch batch(requests, control);
-    const std::size_t workers = std::clamp<std::size_t>(control.jobs, 1, requests.size());
+    const std::size_t workers = std::clamp<std::size_t>(control.jobs, 1, std::min(requests.size(), kMostTargetsInFlight));
     // Every worker has its own style record: the SSA runs write into it.
     std::vector<StyleSettings> styles(workers, style);
     std::vector<std::size_t> lastRun(workers, 0);

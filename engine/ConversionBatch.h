@@ -24,7 +24,7 @@ namespace varnuth {
 /// How a caller follows a batch and stops it. The callbacks run on the threads that run the sources; started and
 /// finished are called one at a time, and finished in the order of the requests. None of them may throw.
 struct BatchControl {
-    unsigned jobs = 1; // sources converted at once; 1 runs them all on the calling thread
+    unsigned jobs = 1; // sources converted at once, at most kMostTargetsInFlight; 1 runs them on the calling thread
     const std::atomic<bool>* cancel = nullptr; // ends the run in work as "Cancelled" and starts no other
     std::function<void(std::size_t index)> started;
     std::function<void(std::size_t index, std::uint64_t bytesRead)> progress;
