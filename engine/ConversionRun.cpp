@@ -4,6 +4,7 @@
 #include "Formats.h"
 #include "LineReader.h"
 #include "LineWriter.h"
+#include "SourceEncoding.h"
 #include "SubtitleCounter.h"
 
 #include <new>
@@ -21,16 +22,22 @@ RunError OutOfMemory(std::string_view note)
 constexpr std::size_t kLinesShown = 5;
 
 void ConvertFiles(const ConversionRequest& request, StyleSettings& style, const RunControl& control,
-                  SubtitleCounter& counter, UnconvertedLines& unconverted)
+                  SubtitleCounter& counter, RunOutcome& outcome)
 {
-    LineReader source(request.sourceName, &control);
+    const FormatEntry& format = FormatOf(request.format);
+    std::string encoding;
+    if (format.utf8Text) {
+        encoding = request.sourceEncoding.empty() ? DetectSourceEncoding(request.sourceName) : request.sourceEncoding;
+    }
+    LineReader source(request.sourceName, &control, encoding);
+    outcome.decodedFrom = source.DecodedFrom();
     LineWriter target(request.targetName, source.Identity());
     try {
         // Players read the encoding from the mark; a UTF-16 source has been decoded to UTF-8, whose mark this is.
         if (source.HasByteOrderMark()) {
             target.WriteByteOrderMark();
         }
-        FormatOf(request.format).convert(source, target, request, style, counter, unconverted);
+        format.convert(source, target, request, style, counter, outcome.unconverted);
         source.Close();
         target.Close();
     } catch (const RunError& error) {
@@ -69,7 +76,7 @@ RunOutcome PerformConversion(const ConversionRequest& request, StyleSettings& st
             throw RunError(static_cast<int>(std::errc::invalid_argument), *problem);
         }
         if (!request.sourceName.empty() && !request.targetName.empty()) {
-            ConvertFiles(request, style, control, counter, outcome.unconverted);
+            ConvertFiles(request, style, control, counter, outcome);
         }
     } catch (const RunError& error) {
         outcome.error = error;
@@ -87,6 +94,9 @@ std::string OutcomeMessage(const RunOutcome& outcome)
         return outcome.error->description();
     }
     std::string message = std::to_string(outcome.count) + std::string(kFinishedSuffix);
+    if (!outcome.decodedFrom.empty()) {
+        message += "\n\n" + DecodedFromNote(outcome.decodedFrom);
+    }
     const UnconvertedLines& unconverted = outcome.unconverted;
     if (unconverted.total == 0) {
         return message;
@@ -100,6 +110,11 @@ std::string OutcomeMessage(const RunOutcome& outcome)
         message += "\nline " + std::to_string(unconverted.first[i].number) + ": " + unconverted.first[i].reason;
     }
     return message;
+}
+
+std::string DecodedFromNote(const std::string& encoding)
+{
+    return "The source is not UTF-8: it was read as " + encoding + ".";
 }
 
 void RunConversion(const ConversionRequest& request, StyleSettings& style, const ShowMessage& showMessage)
