@@ -49,8 +49,8 @@ constexpr std::string_view kUsageRest = R"(      --font NAME                   f
   -h, --help                        show this help and exit
       --version                     show the version and exit
 
-Prints "N rows finished!!!" and exits 0 on success; prints the failure and exits 1 otherwise
-(the target is then as it was before). Each source line not converted is named on standard
+Prints "N rows finished!!!" and exits 0 on success (for STL, then "M subtitles written" where
+that differs); prints the failure and exits 1 otherwise (the target is then as it was before). Each source line not converted is named on standard
 error. Usage errors, empty names and text values holding a line break, an empty font or size
 exit 2.
 )";
@@ -349,10 +349,13 @@ int main(int argc, char** argv)
 
     InstallInterruptCleanup();
     const RunOutcome outcome = PerformConversion(request, style);
-    if (!outcome.succeeded()) {
-        return ReportFailure(OutcomeMessage(outcome));
+    if (outcome.sourceLooksLikeUtf16) {
+        std::cerr << "varnuth-convert: " << kLooksLikeUtf16 << '\n';
     }
-    const int printed = PrintResult(std::to_string(outcome.count) + std::string(kFinishedSuffix) + '\n');
+    if (!outcome.succeeded()) {
+        return ReportFailure(outcome.error->description());
+    }
+    const int printed = PrintResult(CountMessage(outcome) + '\n');
     if (!outcome.decodedFrom.empty()) {
         std::cerr << "varnuth-convert: " << DecodedFromNote(outcome.decodedFrom) << '\n';
     }

@@ -9,6 +9,7 @@
 
 #include <new>
 #include <string_view>
+#include <utility>
 
 namespace varnuth {
 namespace {
@@ -31,6 +32,7 @@ void ConvertFiles(const ConversionRequest& request, StyleSettings& style, const 
     }
     LineReader source(request.sourceName, &control, encoding);
     outcome.decodedFrom = source.DecodedFrom();
+    outcome.sourceLooksLikeUtf16 = source.LooksLikeUtf16();
     LineWriter target(request.targetName, source.Identity());
     try {
         // Players read the encoding from the mark; a UTF-16 source has been decoded to UTF-8, whose mark this is.
@@ -75,9 +77,14 @@ RunOutcome PerformConversion(const ConversionRequest& request, StyleSettings& st
         if (const std::optional<std::string> problem = StyleValuesProblem(request)) {
             throw RunError(static_cast<int>(std::errc::invalid_argument), *problem);
         }
-        if (!request.sourceName.empty() && !request.targetName.empty()) {
-            ConvertFiles(request, style, control, counter, outcome);
+        // Nothing to convert is no success.
+        for (const auto& [name, which] : {std::pair{&request.sourceName, "source"}, {&request.targetName, "target"}}) {
+            if (name->empty()) {
+                throw RunError(static_cast<int>(std::errc::invalid_argument),
+                               std::string("No ") + which + " file name was given");
+            }
         }
+        ConvertFiles(request, style, control, counter, outcome);
     } catch (const RunError& error) {
         outcome.error = error;
     } catch (const std::bad_alloc&) {
@@ -85,15 +92,27 @@ RunOutcome PerformConversion(const ConversionRequest& request, StyleSettings& st
         outcome.error = OutOfMemory({});
     }
     outcome.count = counter.value();
+    outcome.written = counter.written();
     return outcome;
+}
+
+std::string CountMessage(const RunOutcome& outcome)
+{
+    std::string message = std::to_string(outcome.count) + std::string(kFinishedSuffix);
+    if (outcome.written && *outcome.written != outcome.count) {
+        message += "\n" + std::to_string(*outcome.written)
+                   + (*outcome.written == 1 ? " subtitle written" : " subtitles written");
+    }
+    return message;
 }
 
 std::string OutcomeMessage(const RunOutcome& outcome)
 {
+    const std::string utf16Note = outcome.sourceLooksLikeUtf16 ? "\n\n" + std::string(kLooksLikeUtf16) : "";
     if (outcome.error) {
-        return outcome.error->description();
+        return outcome.error->description() + utf16Note;
     }
-    std::string message = std::to_string(outcome.count) + std::string(kFinishedSuffix);
+    std::string message = CountMessage(outcome) + utf16Note;
     if (!outcome.decodedFrom.empty()) {
         message += "\n\n" + DecodedFromNote(outcome.decodedFrom);
     }

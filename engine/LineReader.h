@@ -52,6 +52,8 @@ public:
 
     /// The encoding the source was decoded from, if it was not UTF-8 or UTF-16.
     [[nodiscard]] const std::string& DecodedFrom() const noexcept { return decoder_.DecodedFrom(); }
+    /// Whether the source was read as bytes although it looks like UTF-16 without a byte-order mark.
+    [[nodiscard]] bool LooksLikeUtf16() const noexcept { return decoder_.LooksLikeUtf16(); }
 
     /// Sets \p line to the next line without its terminator, valid until the next call; false at the end of the
     /// source. Throws RunError on a read failure.

@@ -104,6 +104,7 @@ TEST_F(ConvertCommandTest, ExitCodesAndWhatEachRunPrints)
     WriteBytes(PathOf("in.srt"), std::string(kSubRipEntry));
     const std::string sonic = PathOf("in.txt");
     WriteBytes(sonic, "0001  00:00:20:13  00:00:24:01  Hello\r\nworld\r\n");
+    WriteBytes(PathOf("one.txt"), "0001  00:00:20:13  00:00:24:01  Hello\r\n\r\n");
     WriteBytes(PathOf("large.srt"), Repeated(kSubRipEntry, 4000));
     WriteBytes(PathOf("stray.srt"), Repeated("stray\r\n", 22) + std::string(kSubRipEntry));
     WriteBytes(PathOf("target"), "keep me");
@@ -126,6 +127,7 @@ TEST_F(ConvertCommandTest, ExitCodesAndWhatEachRunPrints)
     const std::tuple<std::vector<std::string>, int, std::string, std::string, std::string> cases[] = {
         {styled, 0, "", "\r\nStyle: Default,Arial,10.5,255,65280,16711680,0,-1,0,2,0,3,,10,14\r\n\r\n[Events]\r\n", ""},
         {{"-f", "stl", sonic, "/dev/stdout"}, 0, "", "\r\n00:00:20:13\t,\t00:00:24:01\t,\tHello|world\r\n", ""},
+        {{"-f", "stl", PathOf("one.txt"), PathOf("out.stl")}, 0, "", "0 rows finished!!!\n1 subtitle written\n", ""},
         {{"--help"}, 0, "", usage + "\n", ""},
         {{PathOf("stray.srt"), PathOf("out.ssa")}, 0, report, "1 rows finished!!!\n", ""},
         {{"--strict", PathOf("stray.srt"), PathOf("out.ssa")}, 1, report, "1 rows finished!!!\n", ""},
