@@ -88,7 +88,7 @@ Utf16Evidence SniffUtf16(std::span<const char> bytes)
     // A quarter of the units with a NUL on one side: no 8-bit or UTF-8 text has that.
     constexpr std::size_t kLikelyShare = 4;
     return units > 0 && std::max(nuls[0], nuls[1]) * kLikelyShare >= units ? Utf16Evidence::Likely
-                                                                            : Utf16Evidence::None;
+                                                                           : Utf16Evidence::None;
 }
 
 bool StartsWith(std::span<const char> bytes, std::string_view mark)
@@ -230,6 +230,7 @@ std::size_t SourceDecoder::ReadBytes(std::FILE* file, char* out, std::size_t siz
     if (read < size && std::ferror(file) != 0) {
         throw RunError(std::error_code(errno, std::generic_category()), SourceContext(name_));
     }
+    bytesRead_ += read;
     return read;
 }
 
