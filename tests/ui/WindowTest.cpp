@@ -573,6 +573,15 @@ TEST_F(PreviewTest, TextSitsWhereTheStyleSaysAndFollowsEveryChange)
         EXPECT_GT(text.top(), height / 2);
         EXPECT_TRUE(holds(text)) << text.x() << "," << text.y() << " " << text.width() << "x" << text.height();
     }
+    // libass outlines an SSA script's text in its BackColour, always black here, and an ASS script's in Tertiary.
+    dialogs->answers = {QColor(0, 0, 255)};
+    Click("cmdTertiary");
+    EXPECT_TRUE(Painted(Frame(), Qt::blue).isEmpty());
+    Click("Option4_4");
+    const QImage ass = Frame();
+    const QRect outline = Painted(ass, Qt::blue);
+    EXPECT_TRUE(outline.contains(Painted(ass, Qt::red))) << outline.x() << "," << outline.y();
+    EXPECT_EQ(Note("previewFormatNote"), "");
 }
 
 // A source's entries one at a time, what the preview says in words, and a still dropped under the text.
