@@ -27,7 +27,7 @@ constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
 constexpr std::string_view kUsageStart = R"(Usage: varnuth-convert [options] SOURCE TARGET
-Converts a SubRip file to an SSA script, or a Sonic listing to a SON or STL script.
+Converts a SubRip file to an SSA or ASS script, or a Sonic listing to a SON or STL script.
 
 )";
 constexpr std::string_view kUsageRest = R"(      --font NAME                   font face (default VNI-Helve)
@@ -35,17 +35,19 @@ constexpr std::string_view kUsageRest = R"(      --font NAME                   f
       --bold, --italic              bold or italic text
       --align left|centre|right     alignment (default centre; center also accepted)
       --margin-left TEXT, --margin-right TEXT, --margin-bottom TEXT
-                                    margins (defaults 10, 10, 14), copied as typed
+                                    margins (defaults 10, 10, 14), copied as typed;
+                                    for ASS whole numbers from 0 to 9999
       --primary, --secondary, --tertiary COLOUR
                                     a decimal colour value (red + 256 x green + 65536 x blue)
                                     or #RRGGBB (default 16777215)
       --sections                    SSA inside its v4 sections, for libass-based players
+      --play-res WxH                the ASS script's frame (default 384x288)
       --strict                      exit 1 if any source line was not converted
   -h, --help                        show this help and exit
       --version                     show the version and exit
 
-Prints "N rows finished!!!" and exits 0 on success; prints the failure and exits 1 otherwise
-(the target is then as it was before). Each source line not converted is named on standard
+Prints "N rows finished!!!" and exits 0 on success (for STL, then "M subtitles written" where
+that differs); prints the failure and exits 1 otherwise (the target is then as it was before). Each source line not converted is named on standard
 error. Usage errors, empty names and text values holding a line break, an empty font or size
 exit 2.
 )";
@@ -73,6 +75,7 @@ enum Option : int {
     kSecondary,
     kTertiary,
     kSections,
+    kPlayRes,
     kStrict,
     kVersion,
 };
@@ -91,6 +94,7 @@ constexpr option kLongOptions[] = {
     {"secondary", required_argument, nullptr, kSecondary},
     {"tertiary", required_argument, nullptr, kTertiary},
     {"sections", no_argument, nullptr, kSections},
+    {"play-res", required_argument, nullptr, kPlayRes},
     {"strict", no_argument, nullptr, kStrict},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, kVersion},
@@ -159,6 +163,28 @@ std::string FailedOption(char** argv)
     return argv[optind - 1];
 }
 
+// WxH, each a whole number from 1 to 65535.
+void SetPlayRes(std::string_view text, ConversionRequest& request)
+{
+    constexpr int kLargest = 65535;
+    const auto number = [](std::string_view digits) {
+        int value = 0;
+        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+        return !digits.empty() && digits.front() != '-' && error == std::errc() && end == digits.data() + digits.size()
+                       && value >= 1 && value <= kLargest
+                   ? value
+                   : 0;
+    };
+    const std::size_t cross = text.find('x');
+    const int width = number(text.substr(0, cross));
+    const int height = cross == std::string_view::npos ? 0 : number(text.substr(cross + 1));
+    if (width == 0 || height == 0) {
+        throw UsageError{"invalid --play-res '" + std::string(text) + "': WxH, each from 1 to 65535"};
+    }
+    request.playResX = width;
+    request.playResY = height;
+}
+
 SettingValue ColourOption(std::string_view name, const char* text)
 {
     const std::optional<std::int32_t> colour = ParseColour(text);
@@ -177,6 +203,7 @@ struct Options {
 Action ParseArguments(int argc, char** argv, ConversionRequest& request, StyleSettings& style, Options& options)
 {
     opterr = 0;
+    bool playRes = false;
     int code = 0;
     while ((code = getopt_long(argc, argv, ":f:h", kLongOptions, nullptr)) != -1) {
         switch (code) {
@@ -200,6 +227,7 @@ Action ParseArguments(int argc, char** argv, ConversionRequest& request, StyleSe
         case kSecondary: style.secondarycolor = ColourOption("secondary", optarg); break;
         case kTertiary: style.tertiarycolor = ColourOption("tertiary", optarg); break;
         case kSections: request.ssaSections = true; break;
+        case kPlayRes: SetPlayRes(optarg, request); playRes = true; break;
         case kStrict: options.strict = true; break;
         case 'h': return Action::Help;
         case kVersion: return Action::Version;
@@ -209,6 +237,12 @@ Action ParseArguments(int argc, char** argv, ConversionRequest& request, StyleSe
     }
     if (request.ssaSections && request.format != OutputFormat::SSA) {
         throw UsageError{"--sections is for the SSA format only"};
+    }
+    if (playRes && request.format != OutputFormat::ASS) {
+        throw UsageError{"--play-res is for the ASS format only"};
+    }
+    if (const std::optional<std::string> problem = StyleValuesProblem(request)) {
+        throw UsageError{*problem};
     }
     constexpr int kOperands = 2;
     if (argc - optind != kOperands) {
@@ -303,10 +337,13 @@ int main(int argc, char** argv)
 
     InstallInterruptCleanup();
     const RunOutcome outcome = PerformConversion(request, style);
-    if (!outcome.succeeded()) {
-        return ReportFailure(OutcomeMessage(outcome));
+    if (outcome.sourceLooksLikeUtf16) {
+        std::cerr << "varnuth-convert: " << kLooksLikeUtf16 << '\n';
     }
-    const int printed = PrintResult(std::to_string(outcome.count) + std::string(kFinishedSuffix) + '\n');
+    if (!outcome.succeeded()) {
+        return ReportFailure(outcome.error->description());
+    }
+    const int printed = PrintResult(CountMessage(outcome) + '\n');
     ReportUnconverted(outcome.unconverted);
     return printed == 0 && options.strict && outcome.unconverted.total > 0 ? kExitFailure : printed;
 }

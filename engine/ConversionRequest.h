@@ -2,9 +2,11 @@
 
 #include <string>
 
+#include "StyleSettings.h"
+
 namespace varnuth {
 
-enum class OutputFormat { SSA, SON, STL };
+enum class OutputFormat { SSA, SON, STL, ASS };
 
 /// A check box's three states, as the window's Bold and Italic boxes hold them.
 enum class CheckState { Unchecked, Checked, Greyed };
@@ -24,6 +26,8 @@ struct ConversionRequest {
     std::string marginRight;
     std::string marginBottom;
     bool ssaSections = false; // the SSA v4 section and format lines around the same lines, for today's players
+    int playResX = kDefaultPlayResX; // the ASS script's frame, in which sizes and margins are measured
+    int playResY = kDefaultPlayResY;
 };
 
 } // namespace varnuth

@@ -1,5 +1,6 @@
 #include "ConversionRun.h"
 
+#include "Converters.h"
 #include "Formats.h"
 #include "LineReader.h"
 #include "LineWriter.h"
@@ -7,6 +8,7 @@
 
 #include <new>
 #include <string_view>
+#include <utility>
 
 namespace varnuth {
 namespace {
@@ -20,16 +22,17 @@ RunError OutOfMemory(std::string_view note)
 constexpr std::size_t kLinesShown = 5;
 
 void ConvertFiles(const ConversionRequest& request, StyleSettings& style, const RunControl& control,
-                  SubtitleCounter& counter, UnconvertedLines& unconverted)
+                  SubtitleCounter& counter, RunOutcome& outcome)
 {
     LineReader source(request.sourceName, &control);
+    outcome.sourceLooksLikeUtf16 = source.LooksLikeUtf16();
     LineWriter target(request.targetName, source.Identity());
     try {
         // Players read the encoding from the mark; a UTF-16 source has been decoded to UTF-8, whose mark this is.
         if (source.HasByteOrderMark()) {
             target.WriteByteOrderMark();
         }
-        FormatOf(request.format).convert(source, target, request, style, counter, unconverted);
+        FormatOf(request.format).convert(source, target, request, style, counter, outcome.unconverted);
         source.Close();
         target.Close();
     } catch (const RunError& error) {
@@ -43,14 +46,38 @@ void ConvertFiles(const ConversionRequest& request, StyleSettings& style, const 
 
 } // namespace
 
+std::optional<std::string> StyleValuesProblem(const ConversionRequest& request)
+{
+    if (request.format != OutputFormat::ASS) {
+        return std::nullopt;
+    }
+    for (const auto& [margin, text] : {std::pair<const char*, const std::string&>{"left", request.marginLeft},
+                                       {"right", request.marginRight},
+                                       {"bottom", request.marginBottom}}) {
+        if (!AssMargin(text)) {
+            return "The " + std::string(margin) + " margin must be a whole number from 0 to 9999 for an ASS script, not \""
+                   + text + "\"";
+        }
+    }
+    return std::nullopt;
+}
+
 RunOutcome PerformConversion(const ConversionRequest& request, StyleSettings& style, const RunControl& control)
 {
     SubtitleCounter counter;
     RunOutcome outcome;
     try {
-        if (!request.sourceName.empty() && !request.targetName.empty()) {
-            ConvertFiles(request, style, control, counter, outcome.unconverted);
+        if (const std::optional<std::string> problem = StyleValuesProblem(request)) {
+            throw RunError(static_cast<int>(std::errc::invalid_argument), *problem);
         }
+        // Nothing to convert is no success.
+        for (const auto& [name, which] : {std::pair{&request.sourceName, "source"}, {&request.targetName, "target"}}) {
+            if (name->empty()) {
+                throw RunError(static_cast<int>(std::errc::invalid_argument),
+                               std::string("No ") + which + " file name was given");
+            }
+        }
+        ConvertFiles(request, style, control, counter, outcome);
     } catch (const RunError& error) {
         outcome.error = error;
     } catch (const std::bad_alloc&) {
@@ -58,15 +85,27 @@ RunOutcome PerformConversion(const ConversionRequest& request, StyleSettings& st
         outcome.error = OutOfMemory({});
     }
     outcome.count = counter.value();
+    outcome.written = counter.written();
     return outcome;
+}
+
+std::string CountMessage(const RunOutcome& outcome)
+{
+    std::string message = std::to_string(outcome.count) + std::string(kFinishedSuffix);
+    if (outcome.written && *outcome.written != outcome.count) {
+        message += "\n" + std::to_string(*outcome.written)
+                   + (*outcome.written == 1 ? " subtitle written" : " subtitles written");
+    }
+    return message;
 }
 
 std::string OutcomeMessage(const RunOutcome& outcome)
 {
+    const std::string utf16Note = outcome.sourceLooksLikeUtf16 ? "\n\n" + std::string(kLooksLikeUtf16) : "";
     if (outcome.error) {
-        return outcome.error->description();
+        return outcome.error->description() + utf16Note;
     }
-    std::string message = std::to_string(outcome.count) + std::string(kFinishedSuffix);
+    std::string message = CountMessage(outcome) + utf16Note;
     const UnconvertedLines& unconverted = outcome.unconverted;
     if (unconverted.total == 0) {
         return message;

@@ -19,6 +19,8 @@ struct RunOutcome {
     std::int16_t count = 0;
     std::optional<RunError> error;
     UnconvertedLines unconverted;
+    std::optional<long> written; // subtitles written, where the format counts something else
+    bool sourceLooksLikeUtf16 = false; // read as bytes, though it looks like UTF-16 without a byte-order mark
 
     [[nodiscard]] bool succeeded() const noexcept { return !error.has_value(); }
 };
@@ -33,6 +35,17 @@ inline constexpr std::string_view kFinishedSuffix = " rows finished!!!";
 /// the calling thread; a cancel it signals ends the run as the failure "Cancelled".
 [[nodiscard]] RunOutcome PerformConversion(const ConversionRequest& request, StyleSettings& style,
                                            const RunControl& control = {});
+
+inline constexpr std::string_view kLooksLikeUtf16 =
+    "The source looks like UTF-16 without a byte-order mark; save it as UTF-8, or as UTF-16 with a mark";
+
+/// What a run that finished counted: the count and " rows finished!!!", and on a line of its own the subtitles
+/// written where that number differs.
+[[nodiscard]] std::string CountMessage(const RunOutcome& outcome);
+
+/// Why the request's style values do not fit its format, or nothing: an ASS script's margins are whole numbers from
+/// 0 to 9999. A run refuses such a request before it opens a file.
+[[nodiscard]] std::optional<std::string> StyleValuesProblem(const ConversionRequest& request);
 
 /// The one message a run shows: the count and " rows finished!!!", followed by how many lines were not converted and
 /// the first of them, or the failure's description.

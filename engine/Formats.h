@@ -33,7 +33,7 @@ struct FormatEntry {
     Converter convert;
 };
 
-extern const std::array<FormatEntry, 3> kFormats;
+extern const std::array<FormatEntry, 4> kFormats;
 
 /// The row of \p format.
 [[nodiscard]] const FormatEntry& FormatOf(OutputFormat format);

@@ -49,6 +49,9 @@ public:
     /// Whether the source starts with a byte-order mark, so that the target can start with one too.
     [[nodiscard]] bool HasByteOrderMark() const noexcept { return decoder_.HadByteOrderMark(); }
 
+    /// Whether the source was read as bytes although it looks like UTF-16 without a byte-order mark.
+    [[nodiscard]] bool LooksLikeUtf16() const noexcept { return decoder_.LooksLikeUtf16(); }
+
     /// Sets \p line to the next line without its terminator, valid until the next call; false at the end of the
     /// source. Throws RunError on a read failure.
     bool Next(std::string_view& line)

@@ -98,6 +98,8 @@ void ConvertSonicToStl(LineReader& source, LineWriter& target, const ConversionR
     std::string joined;
     // Each version of the pending entry is written once, and none is lost at a new entry or the end.
     bool pendingUnwritten = false;
+    // The count is of continuation lines, so the message also needs the subtitles written.
+    long written = 0;
     const auto writePending = [&] {
         if (!pendingUnwritten) {
             return;
@@ -108,6 +110,7 @@ void ConvertSonicToStl(LineReader& source, LineWriter& target, const ConversionR
             target.WriteLine(joined);
         }
         pendingUnwritten = false;
+        ++written;
     };
     std::string_view line;
     while (source.Next(line)) {
@@ -137,6 +140,7 @@ void ConvertSonicToStl(LineReader& source, LineWriter& target, const ConversionR
         }
     }
     writePending();
+    counter.SetWritten(written);
 }
 
 } // namespace varnuth

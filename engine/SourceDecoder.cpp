@@ -2,6 +2,8 @@
 
 #include "RunError.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <string_view>
@@ -36,6 +38,57 @@ bool IsHighSurrogate(char16_t unit)
 bool IsLowSurrogate(char16_t unit)
 {
     return unit >= kLowSurrogateFirst && unit < kSurrogateEnd;
+}
+
+// How much of the start decides whether a source without a mark is UTF-16: the first lines, as far as the first
+// buffer holds them.
+constexpr std::size_t kSniffedBytes = 512;
+constexpr std::size_t kSniffedTerminators = 6; // CR and LF each count: three lines with CR LF
+
+// A character that text in any 8-bit encoding or in UTF-8 is mostly made of.
+bool IsAsciiText(unsigned char byte)
+{
+    constexpr unsigned char kFirstPrintable = 0x20;
+    constexpr unsigned char kDelete = 0x7F;
+    return (byte >= kFirstPrintable && byte < kDelete) || byte == '\t' || byte == '\r' || byte == '\n';
+}
+
+// A UTF-16 unit whose ASCII byte, if any, is its \p low byte with a NUL beside it, and which is no NUL character.
+bool FitsUtf16(unsigned char low, unsigned char high)
+{
+    return !IsAsciiText(high) && (high == 0 ? low != 0 : !IsAsciiText(low));
+}
+
+enum class Utf16Evidence { None, Likely, LittleEndian, BigEndian };
+
+// UTF-16 of mostly ASCII text puts a NUL beside every ASCII byte, on one side; 8-bit and UTF-8 text has no NUL at
+// all. Plain when that holds for every unit up to the first line ends, and the start has at least one line end;
+// likely when many of the bytes on one side are NUL.
+Utf16Evidence SniffUtf16(std::span<const char> bytes)
+{
+    bytes = bytes.first(std::min(bytes.size(), kSniffedBytes) & ~std::size_t{1});
+    std::size_t units = 0;
+    std::size_t terminators = 0;
+    std::array<std::size_t, 2> nuls{}; // NUL bytes at even and at odd positions
+    bool littleEndian = true;
+    bool bigEndian = true;
+    for (; units * kUnitBytes < bytes.size() && terminators < kSniffedTerminators; ++units) {
+        const auto first = static_cast<unsigned char>(bytes[units * kUnitBytes]);
+        const auto second = static_cast<unsigned char>(bytes[units * kUnitBytes + 1]);
+        nuls[0] += first == 0 ? 1 : 0;
+        nuls[1] += second == 0 ? 1 : 0;
+        littleEndian = littleEndian && FitsUtf16(first, second);
+        bigEndian = bigEndian && FitsUtf16(second, first);
+        const auto ascii = static_cast<unsigned char>(first | second);
+        terminators += (first == 0 || second == 0) && (ascii == '\r' || ascii == '\n') ? 1 : 0;
+    }
+    if (terminators > 0 && (littleEndian || bigEndian)) {
+        return littleEndian ? Utf16Evidence::LittleEndian : Utf16Evidence::BigEndian;
+    }
+    // A quarter of the units with a NUL on one side: no 8-bit or UTF-8 text has that.
+    constexpr std::size_t kLikelyShare = 4;
+    return units > 0 && std::max(nuls[0], nuls[1]) * kLikelyShare >= units ? Utf16Evidence::Likely
+                                                                            : Utf16Evidence::None;
 }
 
 bool StartsWith(std::span<const char> bytes, std::string_view mark)
@@ -105,16 +158,28 @@ std::size_t SourceDecoder::ReadFirst(std::FILE* file, std::span<char> out)
         return rest != 0 ? rest : Read(file, out);
     }
     const bool littleEndian = StartsWith(bytes, kUtf16LittleEndianMark);
-    if (!littleEndian && !StartsWith(bytes, kUtf16BigEndianMark)) {
-        encoding_ = Encoding::Bytes;
-        return read;
+    if (littleEndian || StartsWith(bytes, kUtf16BigEndianMark)) {
+        byteOrderMark_ = true;
+        encoding_ = littleEndian ? Encoding::Utf16LittleEndian : Encoding::Utf16BigEndian;
+        return StartUtf16(file, out, read, kUnitBytes);
     }
-    byteOrderMark_ = true;
-    encoding_ = littleEndian ? Encoding::Utf16LittleEndian : Encoding::Utf16BigEndian;
-    raw_.assign(bytes.begin() + static_cast<std::ptrdiff_t>(kUnitBytes), bytes.end());
+    switch (SniffUtf16(bytes)) {
+    case Utf16Evidence::LittleEndian: encoding_ = Encoding::Utf16LittleEndian; return StartUtf16(file, out, read, 0);
+    case Utf16Evidence::BigEndian: encoding_ = Encoding::Utf16BigEndian; return StartUtf16(file, out, read, 0);
+    case Utf16Evidence::Likely: looksLikeUtf16_ = true; break;
+    case Utf16Evidence::None: break;
+    }
+    encoding_ = Encoding::Bytes;
+    return read;
+}
+
+// The first \p read bytes are in \p out, the mark of \p markSize bytes first: they become the first undecoded units.
+std::size_t SourceDecoder::StartUtf16(std::FILE* file, std::span<char> out, std::size_t read, std::size_t markSize)
+{
+    raw_.assign(out.begin() + static_cast<std::ptrdiff_t>(markSize), out.begin() + static_cast<std::ptrdiff_t>(read));
     raw_.resize(out.size());
-    rawEnd_ = read - kUnitBytes;
-    rawOffset_ = kUnitBytes;
+    rawEnd_ = read - markSize;
+    rawOffset_ = markSize;
     return DecodeUtf16(file, out);
 }
 

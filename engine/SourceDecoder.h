@@ -9,7 +9,8 @@
 namespace varnuth {
 
 /// The source's bytes as the text the converters read. 8-bit and UTF-8 bytes pass unchanged; a byte-order mark at
-/// the start is set aside, and a source that starts with a UTF-16 mark is decoded to UTF-8, in constant memory.
+/// the start is set aside, and a source that starts with a UTF-16 mark, or whose first lines are plainly UTF-16
+/// without one, is decoded to UTF-8, in constant memory.
 class SourceDecoder {
 public:
     /// \p name only names the source in failures.
@@ -22,10 +23,14 @@ public:
     /// Whether the source started with a byte-order mark; known after the first Read.
     [[nodiscard]] bool HadByteOrderMark() const noexcept { return byteOrderMark_; }
 
+    /// Whether the source was read as bytes although its start looks like UTF-16; known after the first Read.
+    [[nodiscard]] bool LooksLikeUtf16() const noexcept { return looksLikeUtf16_; }
+
 private:
     enum class Encoding { Unknown, Bytes, Utf16LittleEndian, Utf16BigEndian };
 
     std::size_t ReadFirst(std::FILE* file, std::span<char> out);
+    std::size_t StartUtf16(std::FILE* file, std::span<char> out, std::size_t read, std::size_t markSize);
     std::size_t ReadBytes(std::FILE* file, char* out, std::size_t size);
     std::size_t DecodeUtf16(std::FILE* file, std::span<char> out);
     bool EnsureUnits(std::FILE* file, std::size_t bytes);
@@ -35,6 +40,7 @@ private:
     std::string name_;
     Encoding encoding_ = Encoding::Unknown;
     bool byteOrderMark_ = false;
+    bool looksLikeUtf16_ = false;
     // UTF-16 bytes read but not yet decoded: raw_[rawStart_, rawEnd_), which begin at rawOffset_ in the file.
     std::vector<char> raw_;
     std::size_t rawStart_ = 0;

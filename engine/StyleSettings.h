@@ -60,6 +60,9 @@ inline constexpr const char* kWhite = "16777215";
 inline constexpr const char* kDefaultMarginLeft = "10";
 inline constexpr const char* kDefaultMarginRight = "10";
 inline constexpr const char* kDefaultMarginBottom = "14";
+// The frame libass assumes for a script that names none, so that an ASS script looks as the SSA one does.
+inline constexpr int kDefaultPlayResX = 384;
+inline constexpr int kDefaultPlayResY = 288;
 
 /// A font size as text: at most seven significant digits, a point as separator, no exponent, no trailing zeros.
 [[nodiscard]] std::string FontSizeText(float size);

@@ -25,9 +25,10 @@ class TimeReader {
 public:
     explicit TimeReader(std::string_view text) : rest_(text) {}
 
-    bool Read(SsaTime& time)
+    bool Read(SsaTime& time, std::string_view& hoursDigits)
     {
         time = kZeroTime;
+        hoursDigits = "0";
         const bool negative = Take('-');
         std::string_view hours;
         std::string_view minutes;
@@ -46,6 +47,7 @@ public:
             return true;
         }
         // Only the units of the hours fit the one hour digit; the digits before it are dropped.
+        hoursDigits = hours;
         time[0] = hours.back();
         CopyRight(minutes, time.data() + kMinutesAt);
         CopyRight(seconds, time.data() + kSecondsAt);
@@ -109,7 +111,7 @@ std::optional<SubRipTiming> ParseUnusualTimingLine(std::string_view line)
 {
     SubRipTiming timing{};
     TimeReader reader(line);
-    if (!reader.Read(timing.start)) {
+    if (!reader.Read(timing.start, timing.startHours)) {
         return std::nullopt;
     }
     reader.SkipBlanks();
@@ -117,7 +119,7 @@ std::optional<SubRipTiming> ParseUnusualTimingLine(std::string_view line)
         return std::nullopt;
     }
     reader.SkipBlanks();
-    if (!reader.Read(timing.end)) {
+    if (!reader.Read(timing.end, timing.endHours)) {
         return std::nullopt;
     }
     return timing;

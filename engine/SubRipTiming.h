@@ -13,10 +13,13 @@ namespace varnuth {
 /// A time as an SSA script writes it, H:MM:SS.cc: one hour digit, and hundredths cut, never rounded.
 using SsaTime = std::array<char, 10>;
 
-/// The start and end of a SubRip entry.
+/// The start and end of a SubRip entry. The hours' digits, all of them, view the timing line and are valid only as
+/// long as it is; a negative time's are "0".
 struct SubRipTiming {
     SsaTime start;
     SsaTime end;
+    std::string_view startHours;
+    std::string_view endHours;
 };
 
 /// The part of ParseTimingLine that is not inline: for a \p line that starts with a digit or "-" and has not the
@@ -74,6 +77,8 @@ inline void Cut(const char* time, SsaTime& out)
         SubRipTiming timing{};
         usual_timing::Cut(line.data(), timing.start);
         usual_timing::Cut(line.data() + usual_timing::kEndAt, timing.end);
+        timing.startHours = line.substr(0, 2);
+        timing.endHours = line.substr(usual_timing::kEndAt, 2);
         return timing;
     }
     // Text lines, most of a file, rarely start as a time does, and are told apart here without a call.

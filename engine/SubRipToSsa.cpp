@@ -1,6 +1,6 @@
 #include "Contact.h"
 #include "Converters.h"
-#include "SubRipTiming.h"
+#include "SubRipReader.h"
 
 #include <algorithm>
 #include <array>
@@ -42,41 +42,6 @@ constexpr std::string_view kAfterStyle[] = {"", kEvents, kEventFormat};
 constexpr std::string_view kDialogueStart = "Dialogue: Marked=0,";
 constexpr std::string_view kDialogueFields = ",Default,TAV,0000,0000,0000,!Effect,";
 constexpr std::string_view kLineBreak = "\\N";
-constexpr std::string_view kArrow = "-->";
-
-constexpr std::string_view kTextOutsideEntry = "text outside an entry; dropped";
-constexpr std::string_view kBlanksOutsideEntry = "spaces or tabs outside an entry; dropped";
-constexpr std::string_view kNumberWithoutTiming = "an entry number with no timing line after it; dropped";
-constexpr std::string_view kUnreadableTimingDropped = "'-->' but no times that can be read; dropped";
-constexpr std::string_view kUnreadableTimingKept = "'-->' but no times that can be read; kept as text";
-constexpr std::string_view kEntryWithoutText = "an entry without text; nothing written";
-
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-// A plain loop: numbers are short, and text lines fail at the first character.
-bool IsEntryNumber(std::string_view line)
-{
-    for (const char c : line) {
-        if (!IsDigit(c)) {
-            return false;
-        }
-    }
-    return !line.empty();
-}
-
-// A '-' is rare in text, so the search is mostly one memchr.
-bool HasArrow(std::string_view line)
-{
-    for (std::size_t at = line.find('-'); at != std::string_view::npos; at = line.find('-', at + 1)) {
-        if (line.substr(at).starts_with(kArrow)) {
-            return true;
-        }
-    }
-    return false;
-}
 
 // The start of every dialogue line, in which only the times change from one entry to the next. Its fixed size lets
 // the compiler copy it with a few moves.
@@ -112,6 +77,8 @@ private:
     std::array<char, kFieldsAt + kDialogueFields.size()> bytes_{};
 };
 
+} // namespace
+
 void CopyStyleChoices(const ConversionRequest& request, StyleSettings& style)
 {
     // A greyed box is not bold or italic.
@@ -129,6 +96,8 @@ void CopyStyleChoices(const ConversionRequest& request, StyleSettings& style)
     }
 }
 
+namespace {
+
 std::string StyleLine(const StyleSettings& style, const ConversionRequest& request)
 {
     return "Style: Default," + style.str_fontname.TextForm() + "," + style.str_fontsize + ","
@@ -138,13 +107,14 @@ std::string StyleLine(const StyleSettings& style, const ConversionRequest& reque
            + request.marginBottom;
 }
 
-// The header and the style line, with the sections around them when asked for.
+// The header and the style line, with the sections around them when asked for. Players find a script by its first
+// line being "[Script Info]", so the title comment follows it there.
 void WriteScriptStart(LineWriter& target, std::string_view styleLine, bool sections)
 {
-    target.WriteLine({kTitlePrefix, kContactAddress});
     if (sections) {
         target.WriteLine(kScriptInfo);
     }
+    target.WriteLine({kTitlePrefix, kContactAddress});
     target.WriteLines(kHeader);
     if (sections) {
         target.WriteLines(kBeforeStyle);
@@ -155,6 +125,73 @@ void WriteScriptStart(LineWriter& target, std::string_view styleLine, bool secti
     }
 }
 
+// Each dialogue line is composed in the target's buffer and committed at the entry's end; a line too long for that
+// buffer is held by the source, or joined in a string. Each is written once and never lost.
+class SsaDialogues {
+public:
+    SsaDialogues(LineReader& source, LineWriter& target, SubtitleCounter& counter)
+        : source_(source), target_(target), counter_(counter)
+    {
+    }
+
+    void Start(const SubRipTiming& timing) noexcept { prefix_.SetTimes(timing); }
+
+    void Text(std::string_view text)
+    {
+        if (pending_ == Pending::None) {
+            if (char* const out = target_.Reserve(prefix_.View().size() + text.size())) {
+                composed_ = out;
+                composedSize_ = static_cast<std::size_t>(Put(prefix_.PutInto(out), text) - out);
+                pending_ = Pending::Composed;
+            } else {
+                source_.Hold(text);
+                pending_ = Pending::Held;
+            }
+            return;
+        }
+        if (pending_ == Pending::Composed) {
+            const std::size_t size = composedSize_ + kLineBreak.size() + text.size();
+            if (char* const out = target_.Reserve(size, composedSize_)) {
+                Put(Put(out + composedSize_, kLineBreak), text);
+                composed_ = out;
+                composedSize_ = size;
+                return;
+            }
+            dialogueLine_.assign(composed_, composedSize_);
+            pending_ = Pending::Joined;
+        } else if (pending_ == Pending::Held) {
+            source_.MoveHeldInto(dialogueLine_, prefix_.View());
+            pending_ = Pending::Joined;
+        }
+        dialogueLine_.append(kLineBreak).append(text);
+    }
+
+    void End()
+    {
+        if (pending_ == Pending::Composed) {
+            target_.CommitLine(composed_ + composedSize_);
+        } else if (pending_ == Pending::Held) {
+            target_.WriteLine({prefix_.View(), source_.Held()});
+        } else {
+            target_.WriteLine(dialogueLine_);
+        }
+        pending_ = Pending::None;
+        counter_.Increment();
+    }
+
+private:
+    enum class Pending { None, Composed, Held, Joined };
+
+    LineReader& source_;
+    LineWriter& target_;
+    SubtitleCounter& counter_;
+    Pending pending_ = Pending::None;
+    DialoguePrefix prefix_;
+    char* composed_ = nullptr;
+    std::size_t composedSize_ = 0;
+    std::string dialogueLine_;
+};
+
 } // namespace
 
 void ConvertSubRipToSsa(LineReader& source, LineWriter& target, const ConversionRequest& request, StyleSettings& style,
@@ -162,116 +199,8 @@ void ConvertSubRipToSsa(LineReader& source, LineWriter& target, const Conversion
 {
     CopyStyleChoices(request, style);
     WriteScriptStart(target, StyleLine(style, request), request.ssaSections);
-
-    bool inEntry = false;
-    // The dialogue line not yet written, each written once and never lost. It is composed in the target's buffer and
-    // committed at the entry's end; a line too long for that buffer is held by the source, or joined in a string.
-    enum class Pending { None, Composed, Held, Joined } pending = Pending::None;
-    DialoguePrefix prefix;
-    char* composed = nullptr;
-    std::size_t composedSize = 0;
-    std::string dialogueLine;
-    const auto writeDialogue = [&] {
-        if (pending == Pending::None) {
-            return;
-        }
-        if (pending == Pending::Composed) {
-            target.CommitLine(composed + composedSize);
-        } else if (pending == Pending::Held) {
-            target.WriteLine({prefix.View(), source.Held()});
-        } else {
-            target.WriteLine(dialogueLine);
-        }
-        pending = Pending::None;
-        counter.Increment();
-    };
-    const auto addText = [&](std::string_view text) {
-        if (pending == Pending::None) {
-            if (char* const out = target.Reserve(prefix.View().size() + text.size())) {
-                composed = out;
-                composedSize = static_cast<std::size_t>(Put(prefix.PutInto(out), text) - out);
-                pending = Pending::Composed;
-            } else {
-                source.Hold(text);
-                pending = Pending::Held;
-            }
-            return;
-        }
-        if (pending == Pending::Composed) {
-            const std::size_t size = composedSize + kLineBreak.size() + text.size();
-            if (char* const out = target.Reserve(size, composedSize)) {
-                Put(Put(out + composedSize, kLineBreak), text);
-                composed = out;
-                composedSize = size;
-                return;
-            }
-            dialogueLine.assign(composed, composedSize);
-            pending = Pending::Joined;
-        } else if (pending == Pending::Held) {
-            source.MoveHeldInto(dialogueLine, prefix.View());
-            pending = Pending::Joined;
-        }
-        dialogueLine.append(kLineBreak).append(text);
-    };
-
-    // What the next line decides: a number line is an entry number only if a timing line follows it, and an entry
-    // whose timing line no text follows writes nothing.
-    long numberLine = 0;
-    long timingLine = 0;
-    const auto reportNumberWithoutTiming = [&] {
-        if (numberLine != 0) {
-            unconverted.Add(numberLine, kNumberWithoutTiming);
-            numberLine = 0;
-        }
-    };
-    const auto reportEntryWithoutText = [&] {
-        if (inEntry && pending == Pending::None) {
-            unconverted.Add(timingLine, kEntryWithoutText);
-        }
-    };
-
-    std::string_view line;
-    while (source.Next(line)) {
-        if (line.empty()) {
-            reportNumberWithoutTiming();
-            if (inEntry) {
-                reportEntryWithoutText();
-                writeDialogue();
-                inEntry = false;
-            }
-        } else if (IsEntryNumber(line)) {
-            reportNumberWithoutTiming();
-            if (inEntry) {
-                addText(line);
-            } else {
-                numberLine = source.LineNumber();
-            }
-        } else if (const std::optional<SubRipTiming> timing = ParseTimingLine(line)) {
-            numberLine = 0;
-            reportEntryWithoutText();
-            writeDialogue();
-            prefix.SetTimes(*timing);
-            timingLine = source.LineNumber();
-            inEntry = true;
-        } else {
-            reportNumberWithoutTiming();
-            const bool arrow = HasArrow(line);
-            if (inEntry) {
-                if (arrow) {
-                    unconverted.Add(source.LineNumber(), kUnreadableTimingKept);
-                }
-                addText(line);
-            } else if (arrow) {
-                unconverted.Add(source.LineNumber(), kUnreadableTimingDropped);
-            } else {
-                const bool blanks = line.find_first_not_of(" \t") == std::string_view::npos;
-                unconverted.Add(source.LineNumber(), blanks ? kBlanksOutsideEntry : kTextOutsideEntry);
-            }
-        }
-    }
-    reportNumberWithoutTiming();
-    reportEntryWithoutText();
-    writeDialogue();
+    SsaDialogues dialogues(source, target, counter);
+    ReadSubRipEntries(source, unconverted, dialogues);
     source.Close();
     target.Close();
 }

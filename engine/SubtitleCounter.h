@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <optional>
 
 namespace varnuth {
 
@@ -21,8 +22,15 @@ public:
 
     [[nodiscard]] std::int16_t value() const noexcept { return value_; }
 
+    /// Records the subtitles written, for a format whose count stands for something else.
+    void SetWritten(long written) noexcept { written_ = written; }
+
+    /// The subtitles written, if the format recorded them.
+    [[nodiscard]] std::optional<long> written() const noexcept { return written_; }
+
 private:
     std::int16_t value_ = 0;
+    std::optional<long> written_;
 };
 
 } // namespace varnuth

@@ -54,6 +54,11 @@ bool CommonDialog::ShowColor()
     return chosen.has_value();
 }
 
+bool CommonDialog::AskYesNo(const QString& question)
+{
+    return host_->AskYesNo(owner_, question);
+}
+
 QStringList NameFilters(const QString& filter)
 {
     const QStringList parts = filter.split(QLatin1Char('|'));

@@ -20,6 +20,8 @@ public:
     bool ShowSave();
     bool ShowFont();
     bool ShowColor();
+    /// Not one of the component's dialogs: a yes-or-no question over the owner, served by the same host.
+    bool AskYesNo(const QString& question);
 
     /// The dialogs themselves, for a window that asks outside the component's kept values.
     [[nodiscard]] DialogHost& Host() const { return *host_; }

@@ -22,4 +22,6 @@ public:
                                                    const QString& startName, bool confirmOverwrite) = 0;
     virtual std::optional<QFont> AskFont(QWidget* parent, const QFont& start) = 0;
     virtual std::optional<QColor> AskColour(QWidget* parent, const QColor& start) = 0;
+    /// A question captioned with the program's name, answered Yes (true) or No, where No is the default.
+    virtual bool AskYesNo(QWidget* parent, const QString& question) = 0;
 };

@@ -3,6 +3,7 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QMessageBox>
 
 namespace {
 
@@ -41,4 +42,11 @@ std::optional<QColor> QtDialogHost::AskColour(QWidget* parent, const QColor& sta
 {
     const QColor colour = QColorDialog::getColor(start, parent);
     return colour.isValid() ? std::optional(colour) : std::nullopt;
+}
+
+bool QtDialogHost::AskYesNo(QWidget* parent, const QString& question)
+{
+    return QMessageBox::question(parent, QStringLiteral("Varnuth"), question, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No)
+           == QMessageBox::Yes;
 }

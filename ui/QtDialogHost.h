@@ -11,4 +11,5 @@ public:
                                            bool confirmOverwrite) override;
     std::optional<QFont> AskFont(QWidget* parent, const QFont& start) override;
     std::optional<QColor> AskColour(QWidget* parent, const QColor& start) override;
+    bool AskYesNo(QWidget* parent, const QString& question) override;
 };

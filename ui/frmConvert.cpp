@@ -8,6 +8,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -354,6 +355,7 @@ void frmConvert::chooseTarget()
     dialogs_.Filter = QString::fromStdString(varnuth::TargetFilter());
     if (dialogs_.ShowSave() && !dialogs_.FileName.isEmpty()) {
         targetNameBox_->setText(dialogs_.FileName);
+        confirmedTarget_ = dialogs_.FileName;
     }
 }
 
@@ -417,21 +419,51 @@ void frmConvert::updatePreview()
     }
 }
 
+// An empty name would convert nothing, so it is no run: the message says which box to fill.
+bool frmConvert::namesAreGiven()
+{
+    for (const auto& [box, which] : {std::pair<FileNameBox*, const char*>{sourceNameBox_, "source"},
+                                     {targetNameBox_, "target"}}) {
+        if (box->text().isEmpty()) {
+            showMessage_(std::string("Enter a ") + which + " file name, or choose one with ...");
+            box->setFocus();
+            return false;
+        }
+    }
+    return true;
+}
+
+// The save dialog asks before it names an existing file; a typed or dropped name is asked about here, once.
+bool frmConvert::mayReplaceTarget()
+{
+    const QString target = targetNameBox_->text();
+    if (target != confirmedTarget_ && QFileInfo(target).isFile()
+        && !dialogs_.AskYesNo(QStringLiteral("\"%1\" already exists.\nDo you want to replace it?").arg(target))) {
+        return false;
+    }
+    confirmedTarget_ = target;
+    return true;
+}
+
 // The run goes on its own thread so that the window keeps painting and can offer Cancel; a progress dialog
-// appears once the run looks like lasting more than half a second.
+// appears once the run looks like lasting more than half a second. It leaves the window free, so that closing
+// it can stop the run.
 void frmConvert::convert()
 {
+    if (!namesAreGiven() || !mayReplaceTarget()) {
+        return;
+    }
     run_ = std::make_unique<Run>(style_);
     run_->request = gatherRequest();
     run_->sourceSize = QFileInfo(sourceNameBox_->text()).size();
     convertButton_->setEnabled(false);
     setCursor(Qt::BusyCursor);
 
-    progress_ = new QProgressDialog(QStringLiteral("Converting..."), QStringLiteral("Cancel"), 0,
-                                    run_->sourceSize > 0 ? kProgressSteps : 0, this);
+    progress_ = new QProgressDialog(
+        QStringLiteral("Converting \"%1\"...").arg(QFileInfo(sourceNameBox_->text()).fileName()),
+        QStringLiteral("Cancel"), 0, run_->sourceSize > 0 ? kProgressSteps : 0, this);
     progress_->setObjectName(QStringLiteral("progress"));
     progress_->setWindowTitle(windowTitle());
-    progress_->setWindowModality(Qt::WindowModal);
     progress_->setAutoReset(false);
     progress_->setAutoClose(false);
     progress_->setMinimumDuration(kProgressDelayMs);
@@ -479,10 +511,40 @@ void frmConvert::finishRun()
     style_.italic = run_->style.italic;
     style_.txtAlignment = run_->style.txtAlignment;
     const std::string message = varnuth::OutcomeMessage(run_->outcome);
+    // A run that ended before it saw the stop still says how it ended.
+    const bool stopped = closeAfterRun_ && !run_->outcome.succeeded();
     run_.reset();
     unsetCursor();
     convertButton_->setEnabled(true);
-    showMessage_(message);
+    if (!stopped) {
+        showMessage_(message);
+    }
+    if (closeAfterRun_) {
+        close();
+        return;
+    }
+    // Disabled during the run, Convert had passed the focus on to Close, where the next Enter would quit.
+    convertButton_->setFocus();
+}
+
+// Closing stops a run only when the user agrees; the window then closes once the run has let go of the target.
+void frmConvert::closeEvent(QCloseEvent* event)
+{
+    if (!run_) {
+        QWidget::closeEvent(event);
+        return;
+    }
+    event->ignore();
+    if (closeAfterRun_ || !dialogs_.AskYesNo(QStringLiteral("A conversion is running. Stop it and close Varnuth?"))) {
+        return;
+    }
+    if (!run_) {
+        // The run ended while the question was open.
+        event->accept();
+        return;
+    }
+    closeAfterRun_ = true;
+    run_->cancel = true;
 }
 
 varnuth::ConversionRequest frmConvert::gatherRequest()

@@ -47,6 +47,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     struct Run;
@@ -65,6 +66,8 @@ private:
     void openPreview();
     void updatePreview();
     void convert();
+    [[nodiscard]] bool namesAreGiven();
+    [[nodiscard]] bool mayReplaceTarget();
     void showProgress();
     void finishRun();
     [[nodiscard]] varnuth::ConversionRequest gatherRequest();
@@ -77,6 +80,9 @@ private:
     QThread* runThread_ = nullptr;
     QProgressDialog* progress_ = nullptr;
     QTimer* progressTimer_ = nullptr;
+    bool closeAfterRun_ = false;
+    // The target name last confirmed in the save dialog, by a Yes or by a run that created the file.
+    QString confirmedTarget_;
 
     FileNameBox* sourceNameBox_ = nullptr;
     QPushButton* browseSourceButton_ = nullptr;

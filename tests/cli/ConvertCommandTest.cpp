@@ -104,6 +104,7 @@ TEST_F(ConvertCommandTest, ExitCodesAndWhatEachRunPrints)
     WriteBytes(PathOf("in.srt"), std::string(kSubRipEntry));
     const std::string sonic = PathOf("in.txt");
     WriteBytes(sonic, "0001  00:00:20:13  00:00:24:01  Hello\r\nworld\r\n");
+    WriteBytes(PathOf("one.txt"), "0001  00:00:20:13  00:00:24:01  Hello\r\n\r\n");
     WriteBytes(PathOf("large.srt"), Repeated(kSubRipEntry, 4000));
     WriteBytes(PathOf("stray.srt"), Repeated("stray\r\n", 22) + std::string(kSubRipEntry));
     WriteBytes(PathOf("target"), "keep me");
@@ -126,6 +127,7 @@ TEST_F(ConvertCommandTest, ExitCodesAndWhatEachRunPrints)
     const std::tuple<std::vector<std::string>, int, std::string, std::string, std::string> cases[] = {
         {styled, 0, "", "\r\nStyle: Default,Arial,10.5,255,65280,16711680,0,-1,0,2,0,3,,10,14\r\n\r\n[Events]\r\n", ""},
         {{"-f", "stl", sonic, "/dev/stdout"}, 0, "", "\r\n00:00:20:13\t,\t00:00:24:01\t,\tHello|world\r\n", ""},
+        {{"-f", "stl", PathOf("one.txt"), PathOf("out.stl")}, 0, "", "0 rows finished!!!\n1 subtitle written\n", ""},
         {{"--help"}, 0, "", usage + "\n", ""},
         {{PathOf("stray.srt"), PathOf("out.ssa")}, 0, report, "1 rows finished!!!\n", ""},
         {{"--strict", PathOf("stray.srt"), PathOf("out.ssa")}, 1, report, "1 rows finished!!!\n", ""},
@@ -136,7 +138,7 @@ TEST_F(ConvertCommandTest, ExitCodesAndWhatEachRunPrints)
         {{PathOf("large.srt"), target}, 1, "File too large; the target file was not changed", "", "ulimit -f 64; "},
         {{"--frobnicate", in, never}, 2, "unknown option '--frobnicate'", "", ""},
         {{"-bx.srt", in, never}, 2, "unknown option '-b'", "", ""},
-        {{"-f", "ass", in, never}, 2, "unknown format 'ass'", "", ""},
+        {{"-f", "sub", in, never}, 2, "unknown format 'sub'", "", ""},
         {{"--primary", "#12345", in, never}, 2, "invalid colour", "", ""},
         {{"--primary", "16777216", in, never}, 2, "invalid colour", "", ""},
         {{"--align", "middle", in, never}, 2, "unknown alignment", "", ""},
@@ -151,6 +153,9 @@ TEST_F(ConvertCommandTest, ExitCodesAndWhatEachRunPrints)
         {{in, never, "extra"}, 2, "too many operands", "", ""},
         {{in, never, "--font"}, 2, "option '--font' needs a value", "", ""},
         {{"--sections", "-f", "son", in, never}, 2, "--sections is for the SSA format only", "", ""},
+        {{"-f", "ass", "--margin-right", "10000", in, never}, 2, "The right margin must be a whole number", "", ""},
+        {{"--play-res", "640x480", in, never}, 2, "--play-res is for the ASS format only", "", ""},
+        {{"-f", "ass", "--play-res", "640x0", in, never}, 2, "invalid --play-res '640x0'", "", ""},
         {{"--format=stl", "--sections", in, never}, 2, "--sections is for the SSA format only", "", ""},
     };
     for (const auto& [arguments, exitCode, err, out, shell] : cases) {
@@ -179,7 +184,7 @@ TEST_F(ConvertCommandTest, EveryListOfFormatsIsTheTables)
     EXPECT_NE(page.find(R"(\-\-format " " )" + CommandWords(" | ") + "\n"), std::string::npos);
     EXPECT_NE(completion.find("compgen -W '" + CommandWords(" ") + "'"), std::string::npos);
     EXPECT_NE(Run({"--help"}).out.find(" --format " + CommandWords("|") + " "), std::string::npos);
-    EXPECT_EQ(TargetFilter(), "SSA script (*.ssa)|*.ssa|Fabsub Text (*.txt)|*.txt|SON DVDMaestro (*.son)|*.son|"
+    EXPECT_EQ(TargetFilter(), "SSA script (*.ssa)|*.ssa|ASS script (*.ass)|*.ass|Fabsub Text (*.txt)|*.txt|SON DVDMaestro (*.son)|*.son|"
                               "STL DVDMaestro (*.stl)|*.stl|All files|*.*");
 }
 

@@ -92,8 +92,9 @@ TEST_F(ConversionRunTest, FailuresLeaveTheSourceAndThePreviousTarget)
 }
 #endif
 
-// The one message a run shows: the count and the first unconverted lines; past 32767 rows, in any format, an
-// overflow that leaves the target as it was.
+// The one message a run shows: the count, the STL subtitles written where they differ from it, and the first
+// unconverted lines; past 32767 rows, in any format, an overflow that leaves the target as it was. UTF-16 without a
+// mark is decoded when its start is plain, and named when it is only likely.
 TEST_F(ConversionRunTest, OneMessageWithTheCountOrTheOverflow)
 {
     const std::string entry = "0001  00:00:20:13  00:00:24:01  a.bmp\r\n";
@@ -102,6 +103,10 @@ TEST_F(ConversionRunTest, OneMessageWithTheCountOrTheOverflow)
     for (int line = 1; line <= 5; ++line) {
         firstFive += "\nline " + std::to_string(line) + ": text outside an entry; dropped";
     }
+    const auto unmarkedUtf16 = [](const std::u16string& text, bool bigEndian) {
+        return Utf16(text, bigEndian).substr(2);
+    };
+    const std::u16string entry16(entry.begin(), entry.end());
     const std::tuple<OutputFormat, std::string, std::string> cases[] = {
         {SSA, "stray\r\nstray\r\n",
          "0 rows finished!!!\n\n2 source lines were not converted:\nline 1: text outside an entry; dropped\nline 2: "
@@ -110,7 +115,14 @@ TEST_F(ConversionRunTest, OneMessageWithTheCountOrTheOverflow)
         {SON, Repeated(entry, 32767), "32767 rows finished!!!"},
         {SON, Repeated(entry, 32768), overflow},
         {SSA, Repeated("00:00:01,000 --> 00:00:02,000\r\nx\r\n\r\n", 32768), overflow},
-        {STL, entry + Repeated("more\r\n", 32768), overflow}};
+        {STL, entry + Repeated("more\r\n", 32768), overflow},
+        {STL, entry + "\r\n" + entry, "0 rows finished!!!\n2 subtitles written"},
+        {STL, entry + "more\r\n\r\n", "1 rows finished!!!"},
+        {SON, unmarkedUtf16(entry16 + entry16, false), "2 rows finished!!!"},
+        {SON, unmarkedUtf16(u"0001  00:00:20:13  00:00:24:01  \u00e9\u1ea1\r\n" + entry16, true), "2 rows finished!!!"},
+        {SON, unmarkedUtf16(u"\u4e2d\r\n" + entry16, false),
+         "Line 1 of the source is too short for an entry line: 2 of at least 32 characters; the target file was not "
+         "changed\n\n" + std::string(kLooksLikeUtf16)}};
     for (const auto& [format, source, message] : cases) {
         const std::string before = Target();
         WriteBytes(temp_.PathOf("source"), source);
@@ -118,12 +130,14 @@ TEST_F(ConversionRunTest, OneMessageWithTheCountOrTheOverflow)
         EXPECT_EQ(Messages(), std::vector<std::string>{message});
         EXPECT_TRUE(message != overflow || Target() == before) << FormatOf(format).name;
     }
-    // An empty name opens and creates nothing, and counts 0.
+    // An empty name converts nothing, which is no success, and opens and creates nothing.
     fs::remove(temp_.path() / "target");
-    for (const auto& [source, target] : {std::pair{std::string(), request_.targetName}, {request_.sourceName, ""}}) {
+    for (const auto& [source, target, message] :
+         {std::tuple{std::string(), request_.targetName, "No source file name was given"},
+          {request_.sourceName, "", "No target file name was given"}}) {
         request_.sourceName = source;
         request_.targetName = target;
-        EXPECT_EQ(Messages(), std::vector<std::string>{"0 rows finished!!!"});
+        EXPECT_EQ(Messages(), std::vector<std::string>{message});
         EXPECT_FALSE(fs::exists(temp_.path() / "target"));
     }
 }

@@ -17,13 +17,19 @@ class ScriptsTest : public ConversionFixture {};
 TEST_F(ScriptsTest, EachFormatWritesItsWholeScript)
 {
     const std::filesystem::path folder = VARNUTH_SCRIPTS;
-    const std::tuple<OutputFormat, bool, const char*, const char*> cases[] = {
-        {SSA, false, "entries.srt", "entries.ssa"},
-        {SSA, true, "entries.srt", "entries-sections.ssa"},
-        {SON, false, "bitmaps.txt", "bitmaps.son"},
-        {STL, false, "texts.txt", "texts.stl"}};
-    for (const auto& [format, sections, source, script] : cases) {
+    // The ASS tags script holds every tag kind, and is written for a frame of 1920 x 1080.
+    const std::tuple<OutputFormat, bool, int, const char*, const char*> cases[] = {
+        {SSA, false, 288, "entries.srt", "entries.ssa"},
+        {SSA, true, 288, "entries.srt", "entries-sections.ssa"},
+        {SON, false, 288, "bitmaps.txt", "bitmaps.son"},
+        {STL, false, 288, "texts.txt", "texts.stl"},
+        {ASS, false, 288, "entries.srt", "entries.ass"},
+        {ASS, false, 1080, "tags.srt", "tags-1080.ass"},
+        {ASS, false, 288, "utf16.srt", "utf16.ass"}};
+    for (const auto& [format, sections, height, source, script] : cases) {
         request_.ssaSections = sections;
+        request_.playResX = height == kDefaultPlayResY ? kDefaultPlayResX : height * 16 / 9;
+        request_.playResY = height;
         EXPECT_TRUE(Convert(format, ReadBytes(folder / source)).succeeded()) << script;
         EXPECT_EQ(Target(), ReadBytes(folder / script)) << script;
         std::string memory;
@@ -33,7 +39,7 @@ TEST_F(ScriptsTest, EachFormatWritesItsWholeScript)
         UnconvertedLines unconverted;
         FormatOf(format).convert(reader, writer, request_, style_, counter, unconverted);
         writer.Close();
-        EXPECT_EQ(memory, Target()) << script;
+        EXPECT_EQ((reader.HasByteOrderMark() ? "\xEF\xBB\xBF"s : ""s) + memory, Target()) << script;
     }
 }
 

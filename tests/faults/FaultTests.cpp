@@ -161,7 +161,9 @@ TEST(FaultTest, TargetInAnUnwritableFolder)
         const fs::path target = folder / name; // a copy, as Clang 14 captures no structured binding
         const ChildRun run = RunInChild([&] {
             if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
-                return RunOutcome{0, RunError(-1, "cannot become an ordinary user"), {}};
+                RunOutcome failed;
+                failed.error = RunError(-1, "cannot become an ordinary user");
+                return failed;
             }
             return Convert(temp.path() / "source.srt", target, OutputFormat::SSA);
         });

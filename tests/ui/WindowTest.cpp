@@ -48,9 +48,14 @@ public:
     }
     std::optional<QFont> AskFont(QWidget* parent, const QFont& start) override { return Next<QFont>(parent, start); }
     std::optional<QColor> AskColour(QWidget* parent, const QColor& from) override { return Next<QColor>(parent, from); }
+    bool AskYesNo(QWidget* parent, const QString& question) override
+    {
+        return Next<bool>(parent, question).value_or(false);
+    }
 
     QVariantList answers; // the next dialogs' answers in order; an empty one cancels
-    // Where each dialog started: an open dialog's name filters, a save dialog's name and overwrite prompt.
+    // Where each dialog started: an open dialog's name filters, a save dialog's name and overwrite prompt, a
+    // question's text.
     QVariantList starts;
     QWidget* window = nullptr;
 
@@ -314,8 +319,9 @@ constexpr char kSubRip[] =
 constexpr char kSonic[] = "0001  00:00:01:00  00:00:03:00  Hello\r\n\r\n0002  00:00:04:00  00:00:05:10  Bye\r\n";
 
 // The SSA run takes the font and colours from the dialogs and the rest from the controls, and the window keeps the
-// choices it made; the other formats and an empty target name follow.
-TEST_F(WindowTest, ConvertsWithTheWindowsChoicesAndShowsTheCount)
+// choices it made; the other formats follow, STL with the subtitles it wrote, then empty names, which convert
+// nothing, and UTF-16 without a mark, which is decoded.
+TEST_F(WindowTest, ConvertsWithTheWindowsChoicesAndSaysWhatHappened)
 {
     dialogs->answers = {QFont(QStringLiteral("DejaVu Sans"), 12, QFont::Bold), QColor(255, 0, 0), QColor(0, 255, 0),
                         QColor(0, 0, 255)};
@@ -335,14 +341,35 @@ TEST_F(WindowTest, ConvertsWithTheWindowsChoicesAndShowsTheCount)
         Convert(source);
         EXPECT_TRUE(Target().find(part) != std::string::npos) << option;
     }
+    // An ASS margin must be a number: refused before anything is written, then converted once it is one.
+    const std::string stl = Target();
+    Click("Option4_4");
+    Convert(kSubRip);
+    EXPECT_EQ(Target(), stl);
+    Find<QLineEdit>("txtLeft")->setText(QStringLiteral("5"));
+    Find<QLineEdit>("txtBottom")->setText(QStringLiteral("0"));
+    Convert(kSubRip);
+    EXPECT_NE(Target().find("\r\nStyle: Default,DejaVu Sans,12,&H000000FF,&H0000FF00,&H00FF0000,&H00000000,-1,-1,0,0,"
+                            "100,100,0,0,1,2,0,1,5,10,0,1\r\n"),
+              std::string::npos);
     const varnuth::StyleSettings& style = window->styleSettings();
     EXPECT_EQ(
         (std::vector{style.bold.TextForm(), style.italic, std::string(varnuth::AlignmentCode(style.txtAlignment))}),
         (std::vector<std::string>{"-1", "-1", "1"}));
     Convert(kSubRip, {});
+    EXPECT_EQ(window->focusWidget(), Find("txtTarget"));
+    Find<QLineEdit>("txtSource")->clear();
+    Click("cmdConvert");
+    Click("Option4_0");
+    Convert(varnuth::test::Utf16(std::u16string(std::begin(kSubRip), std::end(kSubRip) - 1)).substr(2));
     EXPECT_EQ(messages, (std::vector<std::string>{"2 rows finished!!!\n\n1 source line was not converted:\nline 1: "
                                                   "text outside an entry; dropped",
-                                                  "2 rows finished!!!", "0 rows finished!!!", "0 rows finished!!!"}));
+                                                  "2 rows finished!!!", "0 rows finished!!!\n2 subtitles written",
+                                                  "The left margin must be a whole number from 0 to 9999 for an ASS "
+                                                  "script, not \" 5\"",
+                                                  "2 rows finished!!!", "Enter a target file name, or choose one with ...",
+                                                  "Enter a source file name, or choose one with ...",
+                                                  "2 rows finished!!!"}));
     EXPECT_EQ(QDir(QString::fromStdString(folder.path().string())).entryList(QDir::Files),
               (QStringList{"source file.txt", "target.out"}));
 }
@@ -362,6 +389,7 @@ TEST_F(WindowTest, WindowStaysResponsiveDuringARunAndCancelEndsIt)
     auto* progress = window->findChild<QProgressDialog*>();
     ASSERT_NE(progress, nullptr);
     EXPECT_TRUE(QTest::qWaitFor([&] { return progress->isVisible(); }, kRunTimeoutMs));
+    EXPECT_EQ(progress->labelText(), "Converting \"source file.txt\"...");
     QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
     goOn.set_value();
     EXPECT_TRUE(QTest::qWaitFor([&] { return messages.size() == 2; }, kRunTimeoutMs));
@@ -370,6 +398,70 @@ TEST_F(WindowTest, WindowStaysResponsiveDuringARunAndCancelEndsIt)
     EXPECT_TRUE(Find("cmdConvert")->isEnabled());
     EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);
     EXPECT_EQ(window->findChild<QProgressDialog*>(), nullptr);
+}
+
+// Convert pressed with Enter: the focus comes back to Convert after the message, so the next Enter converts again
+// instead of pressing Close.
+TEST_F(WindowTest, TheFocusReturnsToConvertAfterARun)
+{
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    Convert(kSubRip);
+    for (int run = 1; run <= 2; ++run) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return messages.size() == 1U + run; }, kRunTimeoutMs));
+        EXPECT_EQ(QApplication::focusWidget(), Find("cmdConvert"));
+    }
+    EXPECT_TRUE(window->isVisible());
+}
+
+// A typed or dropped name of an existing file is asked about once, as the save dialog would; No converts nothing.
+// A name confirmed in the save dialog is not asked about again.
+TEST_F(WindowTest, AnExistingTargetIsReplacedOnlyAfterAYes)
+{
+    varnuth::test::WriteBytes(folder.PathOf("target.out"), "keep me");
+    const QString question = QString::fromStdString("\"" + folder.PathOf("target.out") + "\" already exists.\nDo you want "
+                                                    "to replace it?");
+    dialogs->answers = {false, true};
+    Convert(kSubRip, "target.out", false);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(Target(), "keep me");
+    Convert(kSubRip);
+    Convert(kSubRip);
+    EXPECT_EQ(dialogs->starts, (QVariantList{question, question}));
+    EXPECT_EQ(messages, (std::vector<std::string>(2, "2 rows finished!!!")));
+    varnuth::test::WriteBytes(folder.PathOf("chosen.ssa"), "keep me");
+    dialogs->answers = {QString::fromStdString(folder.PathOf("chosen.ssa"))};
+    Click("cmdBrowse2");
+    Click("cmdConvert");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return messages.size() == 3; }, kRunTimeoutMs));
+    EXPECT_EQ(dialogs->starts.size(), 3);
+}
+
+// Close during a run asks first: No lets the run finish, Yes stops it, leaves the target as it was and no temporary
+// file, and closes the window without a message.
+TEST_F(WindowTest, CloseDuringARunAsksBeforeStoppingIt)
+{
+    const std::string longSource = varnuth::test::Repeated("1\r\n00:00:01,000 --> 00:00:02,000\r\nLine\r\n\r\n", 4000);
+    const QString question = QStringLiteral("A conversion is running. Stop it and close Varnuth?");
+    std::string previous;
+    for (const bool stop : {false, true}) {
+        std::promise<void> goOn;
+        onRunProgress = [released = goOn.get_future().share()](std::uint64_t) {
+            released.wait_for(std::chrono::milliseconds(kRunTimeoutMs));
+        };
+        previous = Target();
+        Convert(stop ? kSubRip + longSource : longSource, "target.out", false);
+        dialogs->answers = {stop};
+        Click("cmdClose");
+        goOn.set_value();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return stop ? !window->isVisible() : !messages.empty(); }, kRunTimeoutMs));
+    }
+    EXPECT_EQ(dialogs->starts, (QVariantList{question, question}));
+    EXPECT_EQ(messages, std::vector<std::string>{"4000 rows finished!!!"});
+    EXPECT_EQ(Target(), previous);
+    EXPECT_EQ(QDir(QString::fromStdString(folder.path().string())).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"source file.txt", "target.out"}));
 }
 
 /// The preview opened from the window, and the frames it draws.
