@@ -2,12 +2,15 @@
 #include "CompactStyle.h"
 #include "MessageBox.h"
 #include "QtDialogHost.h"
+#include "TargetFile.h"
 #include "frmConvert.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
+    // Before any thread starts, so that every thread has the handlers.
+    varnuth::CleanUpOnSignals(varnuth::PlacedOutput::EndsWithTheSignal);
     const bool styleAskedFor = StyleAskedFor(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("varnuth"));

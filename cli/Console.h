@@ -9,5 +9,6 @@
 /// Makes standard output and error take UTF-8 bytes as they are, shown as Unicode text on a console.
 void PrepareStandardStreams();
 
-/// Makes an interrupt remove the run's temporary file before the command ends, and a file-size limit a failure.
+/// Makes an interrupt remove the run's temporary file before the command ends, and a closed pipe or a file-size
+/// limit a failure.
 void InstallInterruptCleanup();

@@ -2,19 +2,6 @@
 
 #include "TargetFile.h"
 
-#include <csignal>
-
-namespace {
-
-extern "C" void EndOnSignal(int number)
-{
-    varnuth::RemoveUnfinishedTarget();
-    std::signal(number, SIG_DFL);
-    std::raise(number);
-}
-
-} // namespace
-
 std::vector<std::string> CommandArguments(int argc, char** argv)
 {
     return {argv, argv + argc};
@@ -22,13 +9,8 @@ std::vector<std::string> CommandArguments(int argc, char** argv)
 
 void PrepareStandardStreams() {}
 
+// Once the target is replaced, an interrupted command still says so.
 void InstallInterruptCleanup()
 {
-    for (const int number : {SIGINT, SIGTERM, SIGHUP}) {
-        struct sigaction action {};
-        action.sa_handler = EndOnSignal;
-        sigemptyset(&action.sa_mask);
-        sigaction(number, &action, nullptr);
-    }
-    std::signal(SIGXFSZ, SIG_IGN);
+    varnuth::CleanUpOnSignals(varnuth::PlacedOutput::IsReported);
 }

@@ -256,21 +256,53 @@ Action ParseArguments(int argc, char** argv, ConversionRequest& request, StyleSe
     return Action::Convert;
 }
 
-// Names come from the user and reach the terminal: no control character gets there as itself.
+// The length of the valid UTF-8 character at the start of \p text, or 0.
+std::size_t Utf8Length(std::string_view text)
+{
+    const auto lead = static_cast<unsigned char>(text[0]);
+    const std::size_t length = lead < 0x80   ? 1
+                               : lead < 0xC2 ? 0
+                               : lead < 0xE0 ? 2
+                               : lead < 0xF0 ? 3
+                               : lead < 0xF5 ? 4
+                                             : 0;
+    if (length == 0 || length > text.size()) {
+        return 0;
+    }
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0U) != 0x80U) {
+            return 0;
+        }
+    }
+    return length;
+}
+
+// Names come from the user and reach the terminal: no control character gets there as itself, neither a C0 or
+// DEL byte nor a C1 one (U+0080 to U+009F, or a raw byte 0x80 to 0x9F outside any UTF-8 character), which a
+// terminal takes for the start of a command.
 std::string Printable(std::string_view text)
 {
     constexpr unsigned char kFirstPrintable = 32;
     constexpr unsigned char kDelete = 127;
+    constexpr unsigned char kC1Lead = 0xC2;
+    constexpr unsigned char kLastC1 = 0x9F;
     std::string shown;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < kFirstPrintable || byte == kDelete) {
-            char escaped[5];
-            std::snprintf(escaped, sizeof escaped, "\\%03o", byte);
-            shown += escaped;
-        } else {
-            shown += c;
+    while (!text.empty()) {
+        const auto byte = static_cast<unsigned char>(text[0]);
+        const std::size_t length = Utf8Length(text);
+        const bool c1 = length == 2 && byte == kC1Lead && static_cast<unsigned char>(text[1]) <= kLastC1;
+        const bool control = length == 0 ? byte <= kLastC1 : byte < kFirstPrintable || byte == kDelete || c1;
+        const std::size_t taken = std::max<std::size_t>(length, 1);
+        for (const char c : text.substr(0, taken)) {
+            if (control) {
+                char escaped[5];
+                std::snprintf(escaped, sizeof escaped, "\\%03o", static_cast<unsigned char>(c));
+                shown += escaped;
+            } else {
+                shown += c;
+            }
         }
+        text.remove_prefix(taken);
     }
     return shown;
 }
@@ -308,6 +340,7 @@ void ReportUnconverted(const UnconvertedLines& unconverted)
 
 int main(int argc, char** argv)
 {
+    InstallInterruptCleanup();
     PrepareStandardStreams();
     std::vector<std::string> arguments = CommandArguments(argc, argv);
     std::vector<char*> pointers;
@@ -335,7 +368,6 @@ int main(int argc, char** argv)
         return kExitUsage;
     }
 
-    InstallInterruptCleanup();
     const RunOutcome outcome = PerformConversion(request, style);
     if (outcome.sourceLooksLikeUtf16) {
         std::cerr << "varnuth-convert: " << kLooksLikeUtf16 << '\n';

@@ -26,7 +26,7 @@ void ConvertFiles(const ConversionRequest& request, StyleSettings& style, const 
 {
     LineReader source(request.sourceName, &control);
     outcome.sourceLooksLikeUtf16 = source.LooksLikeUtf16();
-    LineWriter target(request.targetName, source.Identity());
+    LineWriter target(request.targetName, source.Identity(), control.cancel);
     try {
         // Players read the encoding from the mark; a UTF-16 source has been decoded to UTF-8, whose mark this is.
         if (source.HasByteOrderMark()) {

@@ -159,9 +159,8 @@ bool LineReader::Refill()
     }
     position_ = 0;
     filled_ = decoder_.Read(file_.get(), {buffer_.data(), buffer_.size() - kScanWidth});
-    bytesRead_ += filled_;
     if (control_ != nullptr && control_->progress) {
-        control_->progress(bytesRead_);
+        control_->progress(decoder_.BytesRead());
     }
     return filled_ > 0;
 }

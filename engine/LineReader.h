@@ -205,7 +205,6 @@ private:
 
     std::string name_;
     const RunControl* control_;
-    std::uint64_t bytesRead_ = 0;
     std::unique_ptr<std::FILE, FileCloser> file_;
     SourceDecoder decoder_;
     std::vector<char> buffer_;

@@ -9,7 +9,10 @@
 
 namespace varnuth {
 
-LineWriter::LineWriter(const std::string& name, FileIdentity source) : target_(std::in_place, name, source) {}
+LineWriter::LineWriter(const std::string& name, FileIdentity source, const std::atomic<bool>* cancel)
+    : target_(std::in_place, name, source, cancel)
+{
+}
 
 LineWriter::LineWriter(std::string& memory) : memory_(&memory) {}
 

@@ -18,7 +18,7 @@ namespace varnuth {
 class LineWriter {
 public:
     /// Opens the output for \p name (see TargetFile); throws RunError if it cannot be written or is \p source.
-    LineWriter(const std::string& name, FileIdentity source);
+    LineWriter(const std::string& name, FileIdentity source, const std::atomic<bool>* cancel = nullptr);
     /// Appends the lines to \p memory instead, as a preview does: the same bytes, nothing on disk.
     explicit LineWriter(std::string& memory);
     LineWriter(const LineWriter&) = delete;

@@ -189,6 +189,7 @@ std::size_t SourceDecoder::ReadBytes(std::FILE* file, char* out, std::size_t siz
     if (read < size && std::ferror(file) != 0) {
         throw RunError(std::error_code(errno, std::generic_category()), SourceContext(name_));
     }
+    bytesRead_ += read;
     return read;
 }
 

@@ -20,6 +20,9 @@ public:
     /// read failure, or on UTF-16 with an unpaired surrogate or an odd number of bytes.
     std::size_t Read(std::FILE* file, std::span<char> out);
 
+    /// The bytes of the source read so far, decoded or not.
+    [[nodiscard]] std::uint64_t BytesRead() const noexcept { return bytesRead_; }
+
     /// Whether the source started with a byte-order mark; known after the first Read.
     [[nodiscard]] bool HadByteOrderMark() const noexcept { return byteOrderMark_; }
 
@@ -40,6 +43,7 @@ private:
     std::string name_;
     Encoding encoding_ = Encoding::Unknown;
     bool byteOrderMark_ = false;
+    std::uint64_t bytesRead_ = 0;
     bool looksLikeUtf16_ = false;
     // UTF-16 bytes read but not yet decoded: raw_[rawStart_, rawEnd_), which begin at rawOffset_ in the file.
     std::vector<char> raw_;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -16,13 +18,18 @@ struct FileIdentity {
 
 /// Where a run's output goes.
 ///
-/// A regular file (or a new name) is written as a hidden temporary file in the target's folder, which Commit
-/// renames over the target: a run that fails or is killed leaves the old target exactly as it was. A folder the
-/// user cannot write to gets the target written in place instead; a character device or a pipe is written directly.
+/// A regular file (or a new name, or a link, which is replaced and never followed) is written as a hidden
+/// temporary file in the target's folder, readable by its owner alone until it takes the target's owner, group,
+/// permissions and extended attributes (ACLs among them). Commit syncs it and renames it over the target. Where it
+/// cannot take all of those, where the target has other names, or where the rename is refused, Commit copies the
+/// finished output over the target instead. A run that fails before Commit leaves the old target as it was.
+/// A folder the user cannot write to gets the target written in place; a character device, a pipe, and the names of
+/// the process's own descriptors (/dev/stdout, /dev/fd/N) are written directly.
 class TargetFile {
 public:
-    /// Opens the output for \p name; throws RunError if it cannot be written or is the file \p source.
-    TargetFile(const std::string& name, FileIdentity source);
+    /// Opens the output for \p name; throws RunError if it cannot be written or is the file \p source. A write that
+    /// waits for a pipe gives up with "Cancelled" once \p cancel is true.
+    TargetFile(const std::string& name, FileIdentity source, const std::atomic<bool>* cancel = nullptr);
     TargetFile(const TargetFile&) = delete;
     TargetFile& operator=(const TargetFile&) = delete;
     ~TargetFile();
@@ -30,33 +37,40 @@ public:
     /// Writes all of \p bytes; throws RunError if the file takes fewer.
     void Write(std::string_view bytes);
 
-    /// Closes and puts the output in place; throws RunError, and then the target is as Discard leaves it.
+    /// Closes and puts the output in place; throws RunError, and then the target is as FailureNote says.
     void Commit();
 
     /// Closes without putting the output in place. Does nothing once closed.
     void Discard() noexcept;
 
     /// True if what was written reaches the target even when the run fails.
-    [[nodiscard]] bool WritesInPlace() const noexcept { return !replaces_; }
+    [[nodiscard]] bool WritesInPlace() const noexcept;
 
     /// What a failed run leaves of the target, said at the end of the failure's description.
     [[nodiscard]] std::string_view FailureNote() const noexcept;
 
-private:
-    void OpenDirectly(int flags);
-    enum LinkRule { kRefuseLink, kFollowLink };
-    void OpenInPlace(FileIdentity source, LinkRule links);
-    [[nodiscard]] bool CreateTemporary(int permissions);
+    /// What the platform's file holds of one target.
+    struct Platform;
 
-    std::string name_;
-    std::string temporaryName_;
-    int descriptor_ = -1;
-    bool replaces_ = false;
-    bool regular_ = true;
+private:
+    std::unique_ptr<Platform> platform_;
 };
 
-/// Removes the temporary file of the run in progress, if any. Async-signal-safe, for a handler that then ends the
+/// Removes the temporary file of every run still writing one. Async-signal-safe, for a handler that then ends the
 /// process.
 void RemoveUnfinishedTarget() noexcept;
+
+#ifndef _WIN32
+/// What a signal that ends the process does once a run has begun to put its output in place.
+enum class PlacedOutput {
+    EndsWithTheSignal, // the process ends as soon as the output is in place
+    IsReported,        // the signal is dropped, so that the caller reports what the run did; a second one ends it
+};
+
+/// Makes every signal that would end the process, and still has its default action, first remove the temporary
+/// files of the runs in progress. One that comes while a run puts its output in place waits for that. SIGPIPE and
+/// SIGXFSZ are ignored: a reader that quit or a file-size limit is a failure the run reports.
+void CleanUpOnSignals(PlacedOutput placed);
+#endif
 
 } // namespace varnuth

@@ -107,8 +107,8 @@ struct Found {
 Found Examine(const std::wstring& system, const std::string& name)
 {
     constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    HANDLE probe = ::CreateFileW(system.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                 nullptr);
+    HANDLE probe =
+        ::CreateFileW(system.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (probe == INVALID_HANDLE_VALUE) {
         if (::GetLastError() == ERROR_FILE_NOT_FOUND) {
             return {};
@@ -148,8 +148,66 @@ bool TakeProtection(const std::wstring& target, const std::wstring& temporary, D
 
 } // namespace
 
-TargetFile::TargetFile(const std::string& name, FileIdentity source) : name_(name)
+struct TargetFile::Platform {
+    explicit Platform(const std::string& name) : name_(name) {}
+
+    void Open(FileIdentity source);
+    void OpenDirectly(int flags);
+    enum LinkRule { kRefuseLink, kFollowLink };
+    void OpenInPlace(FileIdentity source, LinkRule links);
+    [[nodiscard]] bool CreateTemporary(int permissions);
+    void Write(std::string_view bytes);
+    void Commit();
+    void Discard() noexcept;
+    [[nodiscard]] std::string_view FailureNote() const noexcept;
+
+    std::string name_;
+    std::string temporaryName_;
+    int descriptor_ = -1;
+    bool replaces_ = false;
+    bool regular_ = true;
+};
+
+// A pipe here is written with blocking writes, so \p cancel is not needed to end a wait.
+TargetFile::TargetFile(const std::string& name, FileIdentity source, [[maybe_unused]] const std::atomic<bool>* cancel)
+    : platform_(std::make_unique<Platform>(name))
 {
+    platform_->Open(source);
+}
+
+TargetFile::~TargetFile()
+{
+    Discard();
+}
+
+void TargetFile::Write(std::string_view bytes)
+{
+    platform_->Write(bytes);
+}
+
+void TargetFile::Commit()
+{
+    platform_->Commit();
+}
+
+void TargetFile::Discard() noexcept
+{
+    platform_->Discard();
+}
+
+bool TargetFile::WritesInPlace() const noexcept
+{
+    return !platform_->replaces_;
+}
+
+std::string_view TargetFile::FailureNote() const noexcept
+{
+    return platform_->FailureNote();
+}
+
+void TargetFile::Platform::Open(FileIdentity source)
+{
+    const std::string& name = name_;
     if (IsDeviceName(name)) {
         OpenDirectly(0);
         return;
@@ -178,13 +236,8 @@ TargetFile::TargetFile(const std::string& name, FileIdentity source) : name_(nam
     OpenInPlace(source, kFollowLink);
 }
 
-TargetFile::~TargetFile()
-{
-    Discard();
-}
-
 // \p attributes are the old target's, or -1 for a new one.
-bool TargetFile::CreateTemporary(int attributes)
+bool TargetFile::Platform::CreateTemporary(int attributes)
 {
     constexpr int kAttempts = 16;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
@@ -216,11 +269,11 @@ bool TargetFile::CreateTemporary(int attributes)
     return false;
 }
 
-void TargetFile::OpenDirectly([[maybe_unused]] int flags)
+void TargetFile::Platform::OpenDirectly([[maybe_unused]] int flags)
 {
     regular_ = false;
-    HANDLE handle = ::CreateFileW(SystemName(name_).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE handle = ::CreateFileW(SystemName(name_).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         throw OpenFailure(LastError(), name_);
     }
@@ -230,11 +283,11 @@ void TargetFile::OpenDirectly([[maybe_unused]] int flags)
     }
 }
 
-void TargetFile::OpenInPlace(FileIdentity source, [[maybe_unused]] LinkRule links)
+void TargetFile::Platform::OpenInPlace(FileIdentity source, [[maybe_unused]] LinkRule links)
 {
     // Identity is checked on the file actually opened, before it is emptied, so no swap of names can empty the source.
-    HANDLE handle = ::CreateFileW(SystemName(name_).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE handle = ::CreateFileW(SystemName(name_).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         throw OpenFailure(LastError(), name_);
     }
@@ -257,7 +310,7 @@ void TargetFile::OpenInPlace(FileIdentity source, [[maybe_unused]] LinkRule link
     }
 }
 
-void TargetFile::Write(std::string_view bytes)
+void TargetFile::Platform::Write(std::string_view bytes)
 {
     assert(descriptor_ >= 0 && "Write after Commit or Discard");
     constexpr std::size_t kLargestWrite = std::size_t{1} << 30U;
@@ -272,7 +325,7 @@ void TargetFile::Write(std::string_view bytes)
     }
 }
 
-void TargetFile::Commit()
+void TargetFile::Platform::Commit()
 {
     if (descriptor_ < 0) {
         return;
@@ -288,11 +341,12 @@ void TargetFile::Commit()
         const std::wstring target = SystemName(name_);
         // ReplaceFileW keeps the old target's attributes and access rights; a new target is only renamed.
         const bool existed = ::GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
-        const bool placed =
-            existed ? ::ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                                     nullptr, nullptr) != 0
-                    : ::MoveFileExW(temporary.c_str(), target.c_str(),
-                                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        const bool placed = existed ? ::ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
+                                                     REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+                                          != 0
+                                    : ::MoveFileExW(temporary.c_str(), target.c_str(),
+                                                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+                                          != 0;
         error = placed ? 0 : LastError();
         if (placed) {
             DisarmSlot();
@@ -305,7 +359,7 @@ void TargetFile::Commit()
     }
 }
 
-void TargetFile::Discard() noexcept
+void TargetFile::Platform::Discard() noexcept
 {
     if (descriptor_ >= 0) {
         ::_close(std::exchange(descriptor_, -1));
@@ -317,7 +371,7 @@ void TargetFile::Discard() noexcept
     }
 }
 
-std::string_view TargetFile::FailureNote() const noexcept
+std::string_view TargetFile::Platform::FailureNote() const noexcept
 {
     if (replaces_) {
         return kUnchanged;

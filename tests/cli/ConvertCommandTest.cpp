@@ -123,6 +123,8 @@ TEST_F(ConvertCommandTest, ExitCodesAndWhatEachRunPrints)
     const std::string missing = "varnuth-convert: Cannot read the source file \"" + PathOf("missing\\033[2J\\177.srt")
                                 + "\": No such file or directory\n";
     const std::string usage = "Usage: varnuth-convert [options] SOURCE TARGET";
+    const std::string quitReader =
+        "mkfifo '" + PathOf("pipe") + "'; (: <'" + PathOf("pipe") + "') & exec >'" + PathOf("pipe") + "'; wait; ";
     // The arguments, the exit code, what standard error and standard output contain, and the shell's commands first.
     const std::tuple<std::vector<std::string>, int, std::string, std::string, std::string> cases[] = {
         {styled, 0, "", "\r\nStyle: Default,Arial,10.5,255,65280,16711680,0,-1,0,2,0,3,,10,14\r\n\r\n[Events]\r\n", ""},
@@ -132,6 +134,9 @@ TEST_F(ConvertCommandTest, ExitCodesAndWhatEachRunPrints)
         {{PathOf("stray.srt"), PathOf("out.ssa")}, 0, report, "1 rows finished!!!\n", ""},
         {{"--strict", PathOf("stray.srt"), PathOf("out.ssa")}, 1, report, "1 rows finished!!!\n", ""},
         {{PathOf("missing\033[2J\177.srt"), target}, 1, missing, "", ""},
+        {{PathOf("c1\xC2\x9B\x9B\xC3\xA9.srt"), target}, 1, "c1\\302\\233\\233\xC3\xA9.srt\"", "", ""},
+        {{in, "/dev/stdout"}, 1, "standard output is not open; the target file was not changed", "", "exec >&-; "},
+        {{"--help"}, 1, "write error on standard output: Broken pipe", "", quitReader},
         {{"--help"}, 1, "write error on standard output: No space left on device", "", "exec >/dev/full; "},
         {{"--version"}, 1, "write error on standard output: Bad file descriptor", "", "exec >&-; "},
         {{in, PathOf("out.ssa")}, 1, "write error on standard output", "", "exec >/dev/full; "},
@@ -189,7 +194,8 @@ TEST_F(ConvertCommandTest, EveryListOfFormatsIsTheTables)
 }
 
 #ifndef _WIN32
-// Stopped while its temporary file exists, then terminated: it removes that file and dies of the signal.
+// Stopped once its temporary file exists, then sent a signal that ends it: it removes that file and dies of the
+// signal.
 TEST_F(ConvertCommandTest, SignalsRemoveTheTemporaryFile)
 {
     WriteBytes(PathOf("large.txt"),
@@ -199,7 +205,9 @@ TEST_F(ConvertCommandTest, SignalsRemoveTheTemporaryFile)
         return std::count_if(fs::directory_iterator(temp_.path()), fs::directory_iterator(),
                              [](const auto& file) { return file.path().filename().string().starts_with(".target."); });
     };
-    for (const int signal : {SIGINT, SIGTERM}) {
+    for (const int signal :
+         {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU, SIGRTMIN}) {
+        SCOPED_TRACE(signal);
         const pid_t child = ::fork();
         if (child == 0) {
             ::execl(VARNUTH_CONVERT, VARNUTH_CONVERT, "-f", "son", PathOf("large.txt").c_str(),
@@ -221,6 +229,32 @@ TEST_F(ConvertCommandTest, SignalsRemoveTheTemporaryFile)
     }
 }
 
+// strace delivers a signal as a system call returns: during the data's sync the run ends and leaves the target;
+// right after the rename it has replaced the target and says so. The sync comes before the rename.
+TEST_F(ConvertCommandTest, ASignalAtTheReplacementAndTheSyncBeforeIt)
+{
+    if (std::system("strace -V >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "strace is not installed";
+    }
+    WriteBytes(PathOf("in.srt"), kSubRipEntry);
+    const std::string strace = "strace -f -o '" + PathOf("trace") + "' -e trace=fdatasync,renameat,renameat2 ";
+    // What strace injects, the exit code, the output, and whether the target was replaced.
+    const std::tuple<std::string, int, std::string, bool> cases[] = {
+        {"-e inject=fdatasync:signal=TERM ", 128 + SIGTERM, "", false},
+        {"-e inject=renameat,renameat2:signal=TERM ", 0, "1 rows finished!!!\n", true}};
+    for (const auto& [inject, exitCode, out, replaced] : cases) {
+        WriteBytes(PathOf("target"), "keep me");
+        std::system(("exec >'" + PathOf("out") + "' 2>/dev/null; " + strace + inject + VARNUTH_CONVERT + " '"
+                     + PathOf("in.srt") + "' '" + PathOf("target") + "'; echo $? >'" + PathOf("exit") + "'")
+                        .c_str());
+        EXPECT_EQ(ReadBytes(PathOf("exit")), std::to_string(exitCode) + "\n") << inject;
+        EXPECT_EQ(ReadBytes(PathOf("out")), out) << inject;
+        EXPECT_EQ(ReadBytes(PathOf("target")) != "keep me", replaced) << inject;
+        const std::string trace = ReadBytes(PathOf("trace"));
+        EXPECT_LT(trace.find("fdatasync("), trace.find("rename")) << trace;
+        EXPECT_EQ(std::distance(fs::directory_iterator(temp_.path()), fs::directory_iterator()), 5);
+    }
+}
 #endif
 
 } // namespace

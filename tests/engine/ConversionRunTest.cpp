@@ -2,8 +2,11 @@
 #include "Formats.h"
 
 #include <sys/stat.h>
+#include <sys/xattr.h>
 
+#include <atomic>
 #include <map>
+#include <set>
 
 namespace varnuth::test {
 namespace {
@@ -68,6 +71,7 @@ TEST_F(ConversionRunTest, FailuresLeaveTheSourceAndThePreviousTarget)
         {source, "read-only", unwritable("read-only", "the file is read-only"), all},
         {source, "fifo", unwritable("fifo", "it is a pipe that no program is reading from"), all},
         {source, "/dev/full", full, all},
+        {source, "/dev/fd/999", unwritable("/dev/fd/999", "descriptor 999 is not open"), all},
         {"large", "/dev/full", full, all},
         {"short", "old-target", tooShort, {SON, STL}},
         {source, source, unwritable(source, "it is the source file"), {SSA}},
@@ -144,7 +148,7 @@ TEST_F(ConversionRunTest, OneMessageWithTheCountOrTheOverflow)
 
 #ifndef _WIN32
 // The output replaces the target whole: with the target's permissions, no temporary file left, and a link at the
-// target's name replaced, never followed.
+// target's name replaced, never followed, whatever it leads to.
 TEST_F(ConversionRunTest, TheOutputReplacesTheTarget)
 {
     const fs::path target = temp_.path() / "target";
@@ -160,7 +164,8 @@ TEST_F(ConversionRunTest, TheOutputReplacesTheTarget)
     EXPECT_EQ(fs::status(target).permissions(), fs::perms(0604));
     EXPECT_EQ(std::distance(fs::directory_iterator(temp_.path()), fs::directory_iterator()), 2);
     WriteBytes(temp_.path() / "other", "someone else's");
-    for (const char* pointee : {"other", "nowhere"}) {
+    ASSERT_EQ(::mkfifo(temp_.PathOf("fifo").c_str(), 0600), 0);
+    for (const char* pointee : {"other", "nowhere", "fifo", "/dev/null"}) {
         fs::remove(target);
         fs::create_symlink(temp_.path() / pointee, target);
         ASSERT_TRUE(Convert(SON, "").succeeded()) << pointee;
@@ -171,6 +176,95 @@ TEST_F(ConversionRunTest, TheOutputReplacesTheTarget)
     }
 }
 
+// A replaced target keeps its owner, group, permissions, ACL and other names, wherever it is; a failed run after
+// that leaves it as it was. (Not being root, the first row keeps the user's own file.)
+TEST_F(ConversionRunTest, TheReplacedTargetKeepsWhatItHad)
+{
+    const auto attributes = [](const fs::path& file) {
+        struct stat status {};
+        ::stat(file.c_str(), &status);
+        std::string acl(256, '\0');
+        acl.resize(static_cast<std::size_t>(
+            std::max<ssize_t>(::getxattr(file.c_str(), "system.posix_acl_access", acl.data(), acl.size()), 0)));
+        return std::tuple{status.st_uid, status.st_gid, status.st_mode, status.st_nlink, acl};
+    };
+    const std::string inShm = "/dev/shm/" + temp_.path().filename().string();
+    const std::string here = temp_.PathOf("target");
+    const std::pair<std::string, std::string> cases[] = {{here, "chown 65534:65534 \"$T\"; chmod 600 \"$T\""},
+                                                         {here, "chgrp 100 \"$T\"; chmod 660 \"$T\""},
+                                                         {here, "setfacl -m u:nobody:rw \"$T\""},
+                                                         {here, "ln \"$T\" \"$T.second\""},
+                                                         {inShm, "chmod 640 \"$T\""}};
+    for (const auto& [name, prepare] : cases) {
+        SCOPED_TRACE(prepare);
+        request_.targetName = name;
+        fs::remove(request_.targetName);
+        fs::remove(request_.targetName + ".second");
+        WriteBytes(request_.targetName, "old");
+        std::system(("T='" + request_.targetName + "'; (" + prepare + ") 2>/dev/null").c_str());
+        const auto before = attributes(request_.targetName);
+        ASSERT_TRUE(Convert(SON, kSource).succeeded());
+        const std::string output = ReadBytes(request_.targetName);
+        EXPECT_FALSE(Convert(SON, kSource + "0003  00:01:05:00  00:01:06:29\r\n").succeeded());
+        EXPECT_EQ(attributes(request_.targetName), before);
+        EXPECT_TRUE(output.starts_with("st_format\t2"));
+        EXPECT_EQ(ReadBytes(request_.targetName), output);
+        EXPECT_TRUE(std::get<3>(before) == 1 || ReadBytes(request_.targetName + ".second") == output);
+        const fs::path file(request_.targetName);
+        EXPECT_EQ(std::count_if(fs::directory_iterator(file.parent_path()), fs::directory_iterator(),
+                                [&](const auto& entry) {
+                                    return entry.path().filename().string().starts_with("." + file.filename().string());
+                                }),
+                  0);
+    }
+    fs::remove(inShm);
+}
+
+// While a run writes: its temporary file is its owner's alone; progress counts the source's own bytes, UTF-16
+// too; a folder renamed under the run keeps nothing of it. A target name as long as the system allows is written.
+TEST_F(ConversionRunTest, WhileTheRunWrites)
+{
+    const fs::path folder = temp_.path() / "folder";
+    fs::create_directory(folder);
+    const std::string entries = Repeated(kSubRipEntry, 4000);
+    WriteBytes(folder / "source", Utf16(std::u16string(entries.begin(), entries.end())));
+    request_ = DefaultRequest(folder / "source", folder / "target", SSA);
+    std::uint64_t progress = 0;
+    std::set<fs::perms> modes;
+    std::atomic<bool> cancel = false;
+    RunControl control{[&](std::uint64_t bytesRead) {
+                           progress = bytesRead;
+                           for (const auto& file : fs::directory_iterator(folder)) {
+                               if (file.path().filename() != "source") { // the temporary file, the only other one
+                                   modes.insert(file.status().permissions());
+                               }
+                           }
+                       },
+                       &cancel};
+    ASSERT_TRUE(PerformConversion(request_, style_, control).succeeded());
+    EXPECT_EQ(progress, fs::file_size(folder / "source"));
+    EXPECT_EQ(modes, std::set{fs::perms(0600)});
+    const std::string output = ReadBytes(folder / "target");
+    control.progress = [&, calls = 0](std::uint64_t) mutable { // the first call comes before the target is open
+        if (++calls == 2) {
+            fs::rename(folder, temp_.path() / "moved");
+            cancel = true;
+        }
+    };
+    EXPECT_EQ(PerformConversion(request_, style_, control).error->description(),
+              "Cancelled; the target file was not changed");
+    EXPECT_EQ(std::distance(fs::directory_iterator(temp_.path() / "moved"), fs::directory_iterator()), 2);
+    fs::path deep = temp_.path();
+    while (deep.string().size() < 3840) {
+        deep /= std::string(200, 'd');
+    }
+    fs::create_directories(deep);
+    request_ = DefaultRequest(temp_.PathOf("moved/source"),
+                              (deep / std::string(4094 - deep.string().size(), 't')).string(), SSA);
+    ASSERT_EQ(request_.targetName.size(), 4095);
+    EXPECT_TRUE(PerformConversion(request_, style_).succeeded());
+    EXPECT_EQ(ReadBytes(request_.targetName), output);
+}
 #endif
 
 } // namespace

@@ -4,13 +4,18 @@
 
 #include <gtest/gtest.h>
 
+#include "TargetFile.h"
+
+#include <grp.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <fstream>
 #include <functional>
+#include <thread>
 
 namespace varnuth::test {
 namespace {
@@ -172,6 +177,80 @@ TEST(FaultTest, TargetInAnUnwritableFolder)
     EXPECT_EQ(ReadBytes(folder / "other-name.ssa"), ReadBytes(folder / "expected.ssa"));
     EXPECT_FALSE(fs::exists(folder / "new.ssa"));
     EXPECT_EQ(ReadBytes(temp.path() / "elsewhere"), "not yours");
+}
+
+// A plain user replacing files they may write but not own, in a sticky folder like /tmp: each keeps its owner,
+// group and permissions, and takes the whole output.
+TEST(FaultTest, APlainUserKeepsTheOwnerAndGroup)
+{
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to set up another user's files";
+    }
+    const TempFolder temp;
+    WriteBytes(temp.path() / "source.srt", kSubRipEntry);
+    ASSERT_TRUE(Convert(temp.path() / "source.srt", temp.path() / "expected.ssa", OutputFormat::SSA).succeeded());
+    fs::permissions(temp.path(), fs::perms(01777));
+    constexpr gid_t kShared = 100;
+    // Owner, group and permissions of each file.
+    const std::tuple<uid_t, gid_t, mode_t> cases[] = {{0, 0, 0666}, {0, kShared, 0660}, {65534, kShared, 0640}};
+    for (const auto& [owner, group, mode] : cases) {
+        const fs::path target = temp.path() / ("target" + std::to_string(owner) + std::to_string(group));
+        WriteBytes(target, "old");
+        ASSERT_EQ(::chown(target.c_str(), owner, group) | ::chmod(target.c_str(), mode), 0);
+        const ChildRun run = RunInChild([&] {
+            if (::setgroups(1, &kShared) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) {
+                RunOutcome failed;
+                failed.error = RunError(-1, "cannot become an ordinary user");
+                return failed;
+            }
+            return Convert(temp.path() / "source.srt", target, OutputFormat::SSA);
+        });
+        struct stat status {};
+        ::stat(target.c_str(), &status);
+        EXPECT_EQ(run.number, 0) << run.description;
+        EXPECT_EQ(std::tuple(status.st_uid, status.st_gid, status.st_mode & 07777), std::tuple(owner, group, mode));
+        EXPECT_EQ(ReadBytes(target), ReadBytes(temp.path() / "expected.ssa"));
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(temp.path()), fs::directory_iterator()), 5);
+}
+
+// The window's runs on their own threads, ended by a signal: every temporary file goes, and the process dies of it.
+TEST(FaultTest, ASignalRemovesTheTemporaryFilesOfEveryRun)
+{
+    const TempFolder temp;
+    WriteBytes(temp.path() / "source", Repeated(kSonicEntry, 20000));
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        CleanUpOnSignals(PlacedOutput::EndsWithTheSignal);
+        const auto run = [&](const std::string& target) {
+            StyleSettings style = DefaultStyle();
+            RunControl control{[calls = 0, &ready](std::uint64_t) mutable {
+                                   if (++calls == 2) { // the target is open from the second buffer on
+                                       (void)!::write(ready[1], "+", 1);
+                                       ::pause();
+                                   }
+                               },
+                               nullptr};
+            (void)PerformConversion(DefaultRequest(temp.PathOf("source"), temp.PathOf(target), OutputFormat::SON),
+                                    style, control);
+        };
+        std::thread first(run, "first");
+        run("second");
+        first.join();
+        ::_exit(0);
+    }
+    char ok = 0;
+    for (int runs = 0; runs < 2; ++runs) {
+        ASSERT_EQ(::read(ready[0], &ok, 1), 1);
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(temp.path()), fs::directory_iterator()), 3);
+    ::kill(child, SIGTERM);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    EXPECT_EQ(std::distance(fs::directory_iterator(temp.path()), fs::directory_iterator()), 1);
 }
 
 // A line just under 128 MiB without a line end converts holding that line about once, never several copies of it,
