@@ -19,7 +19,7 @@ struct RunOutcome {
     std::int16_t count = 0;
     std::optional<RunError> error;
     UnconvertedLines unconverted;
-    std::optional<long> written; // subtitles written, where the format counts something else
+    std::optional<long> written;       // subtitles written, where the format counts something else
     bool sourceLooksLikeUtf16 = false; // read as bytes, though it looks like UTF-16 without a byte-order mark
 
     [[nodiscard]] bool succeeded() const noexcept { return !error.has_value(); }

@@ -17,13 +17,14 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
-#include <QTimer>
 #include <QStyleOptionButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -227,7 +228,10 @@ TEST_F(WindowTest, FormatOptionsAreTheTablesRows)
         }
     }
     EXPECT_LT(right, Find("cmdConvert")->x());
-    EXPECT_EQ((QList<QRect>{Find("Option4_0")->geometry(), Find("Option4_2")->geometry(), Find("Option4_3")->geometry()}),
+    const auto onWindow = [&](const char* name) {
+        return QRect(Find(name)->mapTo(window.get(), QPoint()), Find(name)->size());
+    };
+    EXPECT_EQ((QList<QRect>{onWindow("Option4_0"), onWindow("Option4_2"), onWindow("Option4_3")}),
               (QList<QRect>{{8, 224, 49, 25}, {64, 224, 89, 25}, {160, 224, 89, 25}}));
 }
 
@@ -236,9 +240,13 @@ TEST_F(WindowTest, FormatOptionsAreTheTablesRows)
 TEST_F(WindowTest, EveryFocusableControlHasAnAccessibleName)
 {
     // Each text box, then the label it is announced by.
-    const QStringList labelled = {
-        "txtSource", "Source Filename:", "txtTarget", "Target Filename:", "txtFont", "Font:",     "txtSize",
-        "Size:",     "txtLeft",          "Left:",     "txtRight",         "Right:",  "txtBottom", "Bottom:"};
+    const QStringList labelled = {"txtSource", "Source Filename:",
+                                  "txtTarget", "Target Filename:",
+                                  "txtFont",   "Font:",
+                                  "txtSize",   "Size:",
+                                  "txtLeft",   "Left margin, pixels",
+                                  "txtRight",  "Right margin, pixels",
+                                  "txtBottom", "Bottom margin, pixels"};
     for (QWidget* control : window->findChildren<QWidget*>()) {
         const QString name = QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
         const qsizetype box = labelled.indexOf(control->objectName());
@@ -260,6 +268,38 @@ TEST_F(WindowTest, FilesOnTheCommandLineBecomeTheSource)
     EXPECT_EQ(Text("txtSource").toStdString(), folder.PathOf("first file.srt"));
     window->openSources(SourceFilesOnCommandLine({"varnuth"}));
     EXPECT_EQ(Text("txtSource").toStdString(), folder.PathOf("first file.srt"));
+}
+
+// Beyond the names: each colour in words and number, kept up to date, the format group's name, the roles of the
+// window and the swatches, and the "..." buttons' names as their tooltips. A disabled frame dims its swatches, whose
+// colours stay.
+TEST_F(WindowTest, ScreenReaderHearsTheColoursAndTheGroups)
+{
+    const auto accessible = [&](const char* name) { return QAccessible::queryAccessibleInterface(Find(name)); };
+    dialogs->answers = {QColor(255, 0, 0)};
+    Click("cmdSecondary");
+    EXPECT_EQ((QStringList{accessible("cmdPrimary")->text(QAccessible::Description),
+                           accessible("cmdSecondary")->text(QAccessible::Description),
+                           accessible("shSecondary")->text(QAccessible::Name),
+                           accessible("Option4_0")->parent()->text(QAccessible::Name)}),
+              (QStringList{"white, 16777215", "red, 255", "red, 255", "Output format"}));
+    Click("cmdPreview");
+    EXPECT_EQ(
+        (std::vector{QAccessible::queryAccessibleInterface(window.get())->role(), accessible("frmPreview")->role(),
+                     accessible("shPrimary")->role(), accessible("Option4Group")->role()}),
+        (std::vector{QAccessible::Window, QAccessible::Window, QAccessible::Graphic, QAccessible::Grouping}));
+    for (const char* button : {"cmdBrowse", "cmdBrowse2", "cmdFont", "cmdPrimary", "cmdSecondary", "cmdTertiary"}) {
+        EXPECT_EQ(Find(button)->toolTip(), accessible(button)->text(QAccessible::Name)) << button;
+    }
+    const QStringList bright = Shown().mid(5);
+    Click("Option4_2");
+    const QStringList dimmed = Shown().mid(5);
+    for (qsizetype i = 0; i < bright.size(); ++i) {
+        EXPECT_NE(dimmed[i], bright[i]) << i;
+    }
+    EXPECT_EQ(Find<ColourSwatch>("shSecondary")->fillColour(), QColor(Qt::red));
+    Click("Option4_0");
+    EXPECT_EQ(Shown().mid(5), (QStringList{"#ffffff", "#ff0000", "#ffffff"}));
 }
 
 TEST(CompactStyle, GivesWayToAStyleTheUserNames)
@@ -362,14 +402,14 @@ TEST_F(WindowTest, ConvertsWithTheWindowsChoicesAndSaysWhatHappened)
     Click("cmdConvert");
     Click("Option4_0");
     Convert(varnuth::test::Utf16(std::u16string(std::begin(kSubRip), std::end(kSubRip) - 1)).substr(2));
-    EXPECT_EQ(messages, (std::vector<std::string>{"2 rows finished!!!\n\n1 source line was not converted:\nline 1: "
-                                                  "text outside an entry; dropped",
-                                                  "2 rows finished!!!", "0 rows finished!!!\n2 subtitles written",
-                                                  "The left margin must be a whole number from 0 to 9999 for an ASS "
-                                                  "script, not \" 5\"",
-                                                  "2 rows finished!!!", "Enter a target file name, or choose one with ...",
-                                                  "Enter a source file name, or choose one with ...",
-                                                  "2 rows finished!!!"}));
+    EXPECT_EQ(messages,
+              (std::vector<std::string>{"2 rows finished!!!\n\n1 source line was not converted:\nline 1: "
+                                        "text outside an entry; dropped",
+                                        "2 rows finished!!!", "0 rows finished!!!\n2 subtitles written",
+                                        "The left margin must be a whole number from 0 to 9999 for an ASS "
+                                        "script, not \" 5\"",
+                                        "2 rows finished!!!", "Enter a target file name, or choose one with ...",
+                                        "Enter a source file name, or choose one with ...", "2 rows finished!!!"}));
     EXPECT_EQ(QDir(QString::fromStdString(folder.path().string())).entryList(QDir::Files),
               (QStringList{"source file.txt", "target.out"}));
 }
@@ -390,6 +430,8 @@ TEST_F(WindowTest, WindowStaysResponsiveDuringARunAndCancelEndsIt)
     ASSERT_NE(progress, nullptr);
     EXPECT_TRUE(QTest::qWaitFor([&] { return progress->isVisible(); }, kRunTimeoutMs));
     EXPECT_EQ(progress->labelText(), "Converting \"source file.txt\"...");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(progress->findChild<QProgressBar*>())->text(QAccessible::Name),
+              "Conversion progress");
     QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
     goOn.set_value();
     EXPECT_TRUE(QTest::qWaitFor([&] { return messages.size() == 2; }, kRunTimeoutMs));
@@ -420,8 +462,9 @@ TEST_F(WindowTest, TheFocusReturnsToConvertAfterARun)
 TEST_F(WindowTest, AnExistingTargetIsReplacedOnlyAfterAYes)
 {
     varnuth::test::WriteBytes(folder.PathOf("target.out"), "keep me");
-    const QString question = QString::fromStdString("\"" + folder.PathOf("target.out") + "\" already exists.\nDo you want "
-                                                    "to replace it?");
+    const QString question = QString::fromStdString("\"" + folder.PathOf("target.out")
+                                                    + "\" already exists.\nDo you want "
+                                                      "to replace it?");
     dialogs->answers = {false, true};
     Convert(kSubRip, "target.out", false);
     EXPECT_TRUE(messages.empty());
@@ -530,6 +573,15 @@ TEST_F(PreviewTest, TextSitsWhereTheStyleSaysAndFollowsEveryChange)
         EXPECT_GT(text.top(), height / 2);
         EXPECT_TRUE(holds(text)) << text.x() << "," << text.y() << " " << text.width() << "x" << text.height();
     }
+    // libass outlines an SSA script's text in its BackColour, always black here, and an ASS script's in Tertiary.
+    dialogs->answers = {QColor(0, 0, 255)};
+    Click("cmdTertiary");
+    EXPECT_TRUE(Painted(Frame(), Qt::blue).isEmpty());
+    Click("Option4_4");
+    const QImage ass = Frame();
+    const QRect outline = Painted(ass, Qt::blue);
+    EXPECT_TRUE(outline.contains(Painted(ass, Qt::red))) << outline.x() << "," << outline.y();
+    EXPECT_EQ(Note("previewFormatNote"), "");
 }
 
 // A source's entries one at a time, what the preview says in words, and a still dropped under the text.
