@@ -88,7 +88,7 @@ Utf16Evidence SniffUtf16(std::span<const char> bytes)
     // A quarter of the units with a NUL on one side: no 8-bit or UTF-8 text has that.
     constexpr std::size_t kLikelyShare = 4;
     return units > 0 && std::max(nuls[0], nuls[1]) * kLikelyShare >= units ? Utf16Evidence::Likely
-                                                                            : Utf16Evidence::None;
+                                                                           : Utf16Evidence::None;
 }
 
 bool StartsWith(std::span<const char> bytes, std::string_view mark)

@@ -110,14 +110,14 @@ std::unique_ptr<AssRenderer> AssRenderer::Load(QString& error)
         error = QStringLiteral("The preview needs libass, which could not be loaded: %1").arg(library->file.errorString());
         return nullptr;
     }
-    library->library = library->libraryInit();
-    library->renderer = library->library != nullptr ? library->rendererInit(library->library) : nullptr;
-    if (library->renderer == nullptr) {
+    std::unique_ptr<AssRenderer> renderer(new AssRenderer(std::move(library)));
+    Library& loaded = *renderer->library_;
+    loaded.library = loaded.libraryInit();
+    if (loaded.library == nullptr) {
         error = QStringLiteral("The preview needs libass, which could not start.");
         return nullptr;
     }
-    std::unique_ptr<AssRenderer> renderer(new AssRenderer(std::move(library)));
-    Library& loaded = *renderer->library_;
+    // Before the renderer starts, so that libass says nothing on the terminal.
     loaded.setMessageCallback(
         loaded.library,
         [](int level, const char* format, va_list arguments, void* self) {
@@ -126,6 +126,11 @@ std::unique_ptr<AssRenderer> AssRenderer::Load(QString& error)
             static_cast<AssRenderer*>(self)->Hear(level, QString::fromUtf8(text));
         },
         renderer.get());
+    loaded.renderer = loaded.rendererInit(loaded.library);
+    if (loaded.renderer == nullptr) {
+        error = QStringLiteral("The preview needs libass, which could not start.");
+        return nullptr;
+    }
     loaded.setFonts(loaded.renderer, nullptr, "sans-serif", ASS_FONTPROVIDER_AUTODETECT, nullptr, 1);
     return renderer;
 }

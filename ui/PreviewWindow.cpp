@@ -163,7 +163,7 @@ void PreviewWindow::createControls()
 
 void PreviewWindow::connectActions()
 {
-    connect(updateTimer_, &QTimer::timeout, this, &PreviewWindow::refresh);
+    connect(updateTimer_, &QTimer::timeout, this, &PreviewWindow::updateNow);
     connect(entrySlider_, &QSlider::valueChanged, this, &PreviewWindow::showEntry);
     connect(previousButton_, &QPushButton::clicked, this, &PreviewWindow::showPrevious);
     connect(nextButton_, &QPushButton::clicked, this, &PreviewWindow::showNext);
@@ -256,7 +256,7 @@ void PreviewWindow::scheduleUpdate()
 }
 
 // The script is written as the run would write it, then drawn: what is seen is what a player will show.
-void PreviewWindow::refresh()
+void PreviewWindow::updateNow()
 {
     if (!isVisible() || !renderer_) {
         return;

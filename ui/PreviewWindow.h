@@ -45,6 +45,9 @@ public:
     /// Writes and draws the script again shortly, once for a burst of changes.
     void scheduleUpdate();
 
+    /// Writes and draws the script at once, if the preview is shown.
+    void updateNow();
+
 protected:
     void showEvent(QShowEvent* event) override;
 
@@ -56,7 +59,6 @@ private:
     void showPrevious();
     void showNext();
     void chooseBackground();
-    void refresh();
     [[nodiscard]] std::string writeScript(const PreviewSettings& settings);
     void describe(const PreviewSettings& settings);
 

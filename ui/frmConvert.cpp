@@ -1,5 +1,6 @@
 #include "frmConvert.h"
 
+#include "AccessibleRoles.h"
 #include "ColourSwatch.h"
 #include "FileNameBox.h"
 #include "PreviewWindow.h"
@@ -14,6 +15,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
@@ -127,6 +129,7 @@ frmConvert::frmConvert(std::unique_ptr<DialogHost> dialogs, varnuth::ShowMessage
     : QWidget(parent), dialogs_(std::move(dialogs), this), showMessage_(std::move(showMessage)),
       onRunProgress_(std::move(onRunProgress))
 {
+    InstallAccessibleRoles();
     setWindowTitle(QStringLiteral("Varnuth"));
     setFixedSize(Pixels(6975), Pixels(4275));
     setFont(WindowFont());
@@ -194,6 +197,7 @@ void frmConvert::createControls()
         auto* button = Place<QPushButton>(colourFrame_, row.button, {1560, row.top, 315, 255}, QStringLiteral("..."));
         label->setBuddy(swatch);
         button->setAccessibleName(QLatin1String(row.spokenName));
+        swatch->describeIn(button);
         connect(button, &QPushButton::clicked, this,
                 [this, setting = row.setting, swatch] { chooseColour(style_.*setting, swatch); });
         colourButtons << button;
@@ -239,8 +243,17 @@ void frmConvert::createControls()
                                         {fontButton_, "Choose font"},
                                         {alignmentGroup_->button(kAlignLeft), "Align left"},
                                         {alignmentGroup_->button(kAlignCentre), "Align centre"},
-                                        {alignmentGroup_->button(kAlignRight), "Align right"}}) {
+                                        {alignmentGroup_->button(kAlignRight), "Align right"},
+                                        {leftMarginBox_, "Left margin, pixels"},
+                                        {rightMarginBox_, "Right margin, pixels"},
+                                        {bottomMarginBox_, "Bottom margin, pixels"}}) {
         control->setAccessibleName(QLatin1String(name));
+    }
+    // A button captioned "..." shows what it does when the pointer rests on it.
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        if (button->text() == QStringLiteral("...")) {
+            button->setToolTip(button->accessibleName());
+        }
     }
     for (QPushButton* button : findChildren<QPushButton*>()) {
         button->installEventFilter(this);
@@ -265,14 +278,18 @@ void frmConvert::createFormatOptions()
 {
     formatGroup_ = new QButtonGroup(this);
     formatGroup_->setObjectName(QStringLiteral("Option4"));
+    // The group a screen reader names; it sits at the window's left edge, so its buttons keep the window's places.
+    auto* options = Place<ControlGroup>(this, "Option4Group", {0, kFormatRowTop, 0, kFormatOptionHeight});
+    options->setAccessibleName(QStringLiteral("Output format"));
     int left = kFormatRowLeft;
     for (const varnuth::FormatEntry& row : varnuth::kFormats) {
         const int width = row.caption.size() <= kNarrowCaptionLength ? kNarrowFormatOption : kWideFormatOption;
         const std::string name = "Option4_" + std::to_string(row.optionIndex);
-        AddOption(formatGroup_, row.optionIndex, this, name.c_str(), {left, kFormatRowTop, width, kFormatOptionHeight},
+        AddOption(formatGroup_, row.optionIndex, options, name.c_str(), {left, 0, width, kFormatOptionHeight},
                   QString::fromUtf8(row.caption.data(), static_cast<qsizetype>(row.caption.size())));
         left += width + kFormatOptionGap;
     }
+    options->resize(Pixels(left), options->height());
     formatGroup_->button(varnuth::kFormats.front().optionIndex)->setChecked(true);
 }
 
@@ -464,6 +481,9 @@ void frmConvert::convert()
         new QProgressDialog(QStringLiteral("Converting \"%1\"...").arg(QFileInfo(sourceNameBox_->text()).fileName()),
                             QStringLiteral("Cancel"), 0, run_->sourceSize > 0 ? kProgressSteps : 0, this);
     progress_->setObjectName(QStringLiteral("progress"));
+    auto* bar = new QProgressBar(progress_);
+    bar->setAccessibleName(QStringLiteral("Conversion progress"));
+    progress_->setBar(bar);
     progress_->setWindowTitle(windowTitle());
     progress_->setAutoReset(false);
     progress_->setAutoClose(false);

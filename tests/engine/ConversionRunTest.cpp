@@ -126,7 +126,8 @@ TEST_F(ConversionRunTest, OneMessageWithTheCountOrTheOverflow)
         {SON, unmarkedUtf16(u"0001  00:00:20:13  00:00:24:01  \u00e9\u1ea1\r\n" + entry16, true), "2 rows finished!!!"},
         {SON, unmarkedUtf16(u"\u4e2d\r\n" + entry16, false),
          "Line 1 of the source is too short for an entry line: 2 of at least 32 characters; the target file was not "
-         "changed\n\n" + std::string(kLooksLikeUtf16)}};
+         "changed\n\n"
+             + std::string(kLooksLikeUtf16)}};
     for (const auto& [format, source, message] : cases) {
         const std::string before = Target();
         WriteBytes(temp_.PathOf("source"), source);

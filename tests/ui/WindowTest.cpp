@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
@@ -237,9 +238,11 @@ TEST_F(WindowTest, FormatOptionsAreTheTablesRows)
         }
     }
     EXPECT_LT(right, Find("cmdConvert")->x());
-    EXPECT_EQ(
-        (QList<QRect>{Find("Option4_0")->geometry(), Find("Option4_2")->geometry(), Find("Option4_3")->geometry()}),
-        (QList<QRect>{{8, 224, 49, 25}, {64, 224, 89, 25}, {160, 224, 89, 25}}));
+    const auto onWindow = [&](const char* name) {
+        return QRect(Find(name)->mapTo(window.get(), QPoint()), Find(name)->size());
+    };
+    EXPECT_EQ((QList<QRect>{onWindow("Option4_0"), onWindow("Option4_2"), onWindow("Option4_3")}),
+              (QList<QRect>{{8, 224, 49, 25}, {64, 224, 89, 25}, {160, 224, 89, 25}}));
 }
 
 // What a screen reader announces for every control that can take the focus: a text box its label, a button
@@ -247,9 +250,13 @@ TEST_F(WindowTest, FormatOptionsAreTheTablesRows)
 TEST_F(WindowTest, EveryFocusableControlHasAnAccessibleName)
 {
     // Each text box, then the label it is announced by.
-    const QStringList labelled = {
-        "txtSource", "Source Filename:", "txtTarget", "Target Filename:", "txtFont", "Font:",     "txtSize",
-        "Size:",     "txtLeft",          "Left:",     "txtRight",         "Right:",  "txtBottom", "Bottom:"};
+    const QStringList labelled = {"txtSource", "Source Filename:",
+                                  "txtTarget", "Target Filename:",
+                                  "txtFont",   "Font:",
+                                  "txtSize",   "Size:",
+                                  "txtLeft",   "Left margin, pixels",
+                                  "txtRight",  "Right margin, pixels",
+                                  "txtBottom", "Bottom margin, pixels"};
     for (QWidget* control : window->findChildren<QWidget*>()) {
         const QString name = QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
         const qsizetype box = labelled.indexOf(control->objectName());
@@ -271,6 +278,36 @@ TEST_F(WindowTest, FilesOnTheCommandLineBecomeTheSource)
     EXPECT_EQ(Text("txtSource").toStdString(), folder.PathOf("first file.srt"));
     window->openSources(SourceFilesOnCommandLine({"varnuth"}));
     EXPECT_EQ(Text("txtSource").toStdString(), folder.PathOf("first file.srt"));
+}
+
+// Beyond the names: each colour in words and number, kept up to date, the format group's name, the roles of the
+// window and the swatches, and the "..." buttons' names as their tooltips. A disabled frame dims its swatches, whose
+// colours stay.
+TEST_F(WindowTest, ScreenReaderHearsTheColoursAndTheGroups)
+{
+    const auto accessible = [&](const char* name) { return QAccessible::queryAccessibleInterface(Find(name)); };
+    dialogs->answers = {QColor(255, 0, 0)};
+    Click("cmdSecondary");
+    EXPECT_EQ((QStringList{accessible("cmdPrimary")->text(QAccessible::Description),
+                           accessible("cmdSecondary")->text(QAccessible::Description),
+                           accessible("shSecondary")->text(QAccessible::Name),
+                           accessible("Option4_0")->parent()->text(QAccessible::Name)}),
+              (QStringList{"white, 16777215", "red, 255", "red, 255", "Output format"}));
+    EXPECT_EQ((std::vector{QAccessible::queryAccessibleInterface(window.get())->role(), accessible("shPrimary")->role(),
+                           accessible("Option4Group")->role()}),
+              (std::vector{QAccessible::Window, QAccessible::Graphic, QAccessible::Grouping}));
+    for (const char* button : {"cmdBrowse", "cmdBrowse2", "cmdFont", "cmdPrimary", "cmdSecondary", "cmdTertiary"}) {
+        EXPECT_EQ(Find(button)->toolTip(), accessible(button)->text(QAccessible::Name)) << button;
+    }
+    const QStringList bright = Shown().mid(5);
+    Click("Option4_2");
+    const QStringList dimmed = Shown().mid(5);
+    for (qsizetype i = 0; i < bright.size(); ++i) {
+        EXPECT_NE(dimmed[i], bright[i]) << i;
+    }
+    EXPECT_EQ(Find<ColourSwatch>("shSecondary")->fillColour(), QColor(Qt::red));
+    Click("Option4_0");
+    EXPECT_EQ(Shown().mid(5), (QStringList{"#ffffff", "#ff0000", "#ffffff"}));
 }
 
 TEST(CompactStyle, GivesWayToAStyleTheUserNames)
@@ -401,6 +438,8 @@ TEST_F(WindowTest, WindowStaysResponsiveDuringARunAndCancelEndsIt)
     ASSERT_NE(progress, nullptr);
     EXPECT_TRUE(QTest::qWaitFor([&] { return progress->isVisible(); }, kRunTimeoutMs));
     EXPECT_EQ(progress->labelText(), "Converting \"source file.txt\"...");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(progress->findChild<QProgressBar*>())->text(QAccessible::Name),
+              "Conversion progress");
     QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
     goOn.set_value();
     EXPECT_TRUE(QTest::qWaitFor([&] { return messages.size() == 2; }, kRunTimeoutMs));
@@ -583,6 +622,15 @@ TEST_F(PreviewTest, TextSitsWhereTheStyleSaysAndFollowsEveryChange)
         EXPECT_GT(text.top(), height / 2);
         EXPECT_TRUE(holds(text)) << text.x() << "," << text.y() << " " << text.width() << "x" << text.height();
     }
+    // libass outlines an SSA script's text in its BackColour, always black here, and an ASS script's in Tertiary.
+    dialogs->answers = {QColor(0, 0, 255)};
+    Click("cmdTertiary");
+    EXPECT_TRUE(Painted(Frame(), Qt::blue).isEmpty());
+    Click("Option4_4");
+    const QImage ass = Frame();
+    const QRect outline = Painted(ass, Qt::blue);
+    EXPECT_TRUE(outline.contains(Painted(ass, Qt::red))) << outline.x() << "," << outline.y();
+    EXPECT_EQ(Note("previewFormatNote"), "");
 }
 
 // A source's entries one at a time, what the preview says in words, and a still dropped under the text.
