@@ -27,6 +27,7 @@ public:
     std::optional<QString> AskSaveFileName(QWidget*, const QStringList&, const QString&, bool) override { return {}; }
     std::optional<QFont> AskFont(QWidget*, const QFont&) override { return {}; }
     std::optional<QColor> AskColour(QWidget*, const QColor&) override { return {}; }
+    bool AskYesNo(QWidget*, const QString&) override { return false; }
 };
 
 template <typename Action>

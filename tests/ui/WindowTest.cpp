@@ -283,9 +283,11 @@ TEST_F(WindowTest, ScreenReaderHearsTheColoursAndTheGroups)
                            accessible("shSecondary")->text(QAccessible::Name),
                            accessible("Option4_0")->parent()->text(QAccessible::Name)}),
               (QStringList{"white, 16777215", "red, 255", "red, 255", "Output format"}));
-    EXPECT_EQ((std::vector{QAccessible::queryAccessibleInterface(window.get())->role(), accessible("shPrimary")->role(),
-                           accessible("Option4Group")->role()}),
-              (std::vector{QAccessible::Window, QAccessible::Graphic, QAccessible::Grouping}));
+    Click("cmdPreview");
+    EXPECT_EQ(
+        (std::vector{QAccessible::queryAccessibleInterface(window.get())->role(), accessible("frmPreview")->role(),
+                     accessible("shPrimary")->role(), accessible("Option4Group")->role()}),
+        (std::vector{QAccessible::Window, QAccessible::Window, QAccessible::Graphic, QAccessible::Grouping}));
     for (const char* button : {"cmdBrowse", "cmdBrowse2", "cmdFont", "cmdPrimary", "cmdSecondary", "cmdTertiary"}) {
         EXPECT_EQ(Find(button)->toolTip(), accessible(button)->text(QAccessible::Name)) << button;
     }
