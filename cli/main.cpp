@@ -4,6 +4,7 @@
 #include "ConversionBatch.h"
 #include "ConversionRun.h"
 #include "Formats.h"
+#include "SourceEncoding.h"
 #include "StyleSettings.h"
 #include "TargetFile.h"
 
@@ -50,6 +51,8 @@ constexpr std::string_view kUsageRest = R"(      --font NAME                   f
                                     or #RRGGBB (default 16777215)
       --sections                    SSA inside its v4 sections, for libass-based players
       --play-res WxH                the ASS script's frame (default 384x288)
+      --encoding NAME               the encoding of a source that is not UTF-8 or UTF-16, for ASS
+                                    (an iconv name such as cp1251; default: detected)
       --strict                      exit 1 if any source line was not converted
   -h, --help                        show this help and exit
       --version                     show the version and exit
@@ -89,6 +92,7 @@ enum Option : int {
     kTertiary,
     kSections,
     kPlayRes,
+    kEncoding,
     kStrict,
     kVersion,
 };
@@ -113,6 +117,7 @@ constexpr option kLongOptions[] = {
     {"tertiary", required_argument, nullptr, kTertiary},
     {"sections", no_argument, nullptr, kSections},
     {"play-res", required_argument, nullptr, kPlayRes},
+    {"encoding", required_argument, nullptr, kEncoding},
     {"strict", no_argument, nullptr, kStrict},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, kVersion},
@@ -300,6 +305,7 @@ Action ParseArguments(int argc, char** argv, ConversionRequest& request, StyleSe
         case kTertiary: style.tertiarycolor = ColourOption("tertiary", optarg); break;
         case kSections: request.ssaSections = true; break;
         case kPlayRes: SetPlayRes(optarg, request); playRes = true; break;
+        case kEncoding: request.sourceEncoding = optarg; break;
         case kStrict: options.strict = true; break;
         case 'h': return Action::Help;
         case kVersion: return Action::Version;
@@ -312,6 +318,12 @@ Action ParseArguments(int argc, char** argv, ConversionRequest& request, StyleSe
     }
     if (playRes && request.format != OutputFormat::ASS) {
         throw UsageError{"--play-res is for the ASS format only"};
+    }
+    if (!request.sourceEncoding.empty() && !FormatOf(request.format).utf8Text) {
+        throw UsageError{"--encoding is for the ASS format only"};
+    }
+    if (!request.sourceEncoding.empty() && !IsKnownEncoding(request.sourceEncoding)) {
+        throw UsageError{"unknown encoding '" + request.sourceEncoding + "'"};
     }
     if (const std::optional<std::string> problem = StyleValuesProblem(request)) {
         throw UsageError{*problem};
@@ -448,6 +460,9 @@ public:
         } else {
             std::cerr << "varnuth-convert: " << source << ": " << Printable(outcome.error->description()) << '\n';
         }
+        if (!outcome.decodedFrom.empty()) {
+            std::cerr << "varnuth-convert: " << source << ": " << DecodedFromNote(outcome.decodedFrom) << '\n';
+        }
         ReportUnconverted(outcome.unconverted, source + ":", "varnuth-convert: " + source + ": ");
         failed_ = failed_ || !outcome.succeeded() || (strict_ && outcome.unconverted.total > 0);
         ++done_;
@@ -520,6 +535,9 @@ int ConvertOne(const ConversionRequest& request, StyleSettings& style, const Opt
         std::cerr << message;
     } else {
         printed = PrintResult(message);
+    }
+    if (!outcome.decodedFrom.empty()) {
+        std::cerr << "varnuth-convert: " << DecodedFromNote(outcome.decodedFrom) << '\n';
     }
     ReportUnconverted(outcome.unconverted, "varnuth-convert: line ", "varnuth-convert: ");
     return printed == 0 && options.strict && outcome.unconverted.total > 0 ? kExitFailure : printed;

@@ -218,6 +218,9 @@ std::string BatchMessage(const std::vector<ConversionRequest>& requests, const s
             continue;
         }
         message += CountLine(outcome);
+        if (!outcome.decodedFrom.empty()) {
+            message += "; " + DecodedFromNote(outcome.decodedFrom);
+        }
         const UnconvertedLines& unconverted = outcome.unconverted;
         if (unconverted.total > 0) {
             message += ", " + std::to_string(unconverted.total) + " source line"

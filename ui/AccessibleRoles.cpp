@@ -10,10 +10,10 @@ QAccessibleInterface* AccessibleRole(const QString& className, QObject* object)
     if (widget == nullptr) {
         return nullptr;
     }
-    if (className == QLatin1String("frmConvert")) {
+    if (className == QLatin1String("frmConvert") || className == QLatin1String("PreviewWindow")) {
         return new QAccessibleWidget(widget, QAccessible::Window);
     }
-    if (className == QLatin1String("ColourSwatch")) {
+    if (className == QLatin1String("ColourSwatch") || className == QLatin1String("PreviewFrame")) {
         return new QAccessibleWidget(widget, QAccessible::Graphic);
     }
     if (className == QLatin1String("ControlGroup")) {

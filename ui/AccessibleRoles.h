@@ -11,6 +11,7 @@ public:
     using QWidget::QWidget;
 };
 
-/// Gives the window, the colour swatches and the control groups the roles a screen reader expects of them (a frame,
-/// an image and a panel) instead of Qt's "filler" for any plain widget. Call before any of them is made.
+/// Gives the windows, the colour swatches, the preview's frame and the control groups the roles a screen reader
+/// expects of them (a frame, an image and a panel) instead of Qt's "filler" for any plain widget. Call before any of
+/// them is made.
 void InstallAccessibleRoles();

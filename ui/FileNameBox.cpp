@@ -1,6 +1,7 @@
 #include "FileNameBox.h"
 
 #include <QDropEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QMimeData>
 #include <QRegularExpression>
@@ -46,6 +47,12 @@ QStringList FileNameBox::fileNames() const
     return names;
 }
 
+std::string FileNameBox::fileNameBytes() const
+{
+    return (!droppedBytes_.isEmpty() && text() == droppedText_ ? droppedBytes_ : QFile::encodeName(text()))
+        .toStdString();
+}
+
 void FileNameBox::dragEnterEvent(QDragEnterEvent* event)
 {
     if (DroppedFileNames(event->mimeData()).isEmpty()) {
@@ -74,4 +81,11 @@ void FileNameBox::dropEvent(QDropEvent* event)
     }
     event->acceptProposedAction();
     emit filesDropped(fileNames);
+    // A file URL holds the name's bytes percent-encoded; toLocalFile() would take them for UTF-8. Kept for a single
+    // name taken by this box.
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (fileNames.size() == 1 && urls.size() == 1 && urls.front().isLocalFile()) {
+        droppedBytes_ = QByteArray::fromPercentEncoding(urls.front().path(QUrl::FullyEncoded).toLatin1());
+        droppedText_ = text();
+    }
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QByteArray>
 #include <QLineEdit>
 #include <QStringList>
+
+#include <string>
 
 class QMimeData;
 
@@ -19,6 +22,10 @@ public:
     /// ("ep01.srt" "ep02.srt"), or else the whole text as one name, unchanged. None when it is empty.
     [[nodiscard]] QStringList fileNames() const;
 
+    /// The name as the file system takes it: the exact bytes of a dropped name while the text is unchanged, even
+    /// where they are no UTF-8 and the text can only show them approximately.
+    [[nodiscard]] std::string fileNameBytes() const;
+
 signals:
     /// Files were dropped on the box; the window decides where they go.
     void filesDropped(const QStringList& fileNames);
@@ -27,6 +34,10 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+
+private:
+    QByteArray droppedBytes_;
+    QString droppedText_;
 };
 
 /// The local files among what a drag carries.

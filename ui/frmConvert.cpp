@@ -28,6 +28,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <filesystem>
 #include <optional>
 #include <vector>
 #include <type_traits>
@@ -88,11 +89,6 @@ varnuth::CheckState CheckValue(const QCheckBox* box)
     case Qt::Unchecked: break;
     }
     return varnuth::CheckState::Unchecked;
-}
-
-std::string FileNameBytes(const QString& name)
-{
-    return QFile::encodeName(name).toStdString();
 }
 
 // The layout was drawn for a small, narrow system font; in pixels, so that captions fit whatever the dpi.
@@ -472,8 +468,11 @@ void frmConvert::applyFormat(int index)
 void frmConvert::openPreview()
 {
     if (preview_ == nullptr) {
-        preview_ = new PreviewWindow([this] { return PreviewSettings{gatherRequest(), style_}; }, dialogs_.Host(),
-                                     this);
+        preview_ = new PreviewWindow(
+            [this] {
+                return PreviewSettings{gatherRequest(), style_};
+            },
+            dialogs_.Host(), this);
         preview_->setSourceName(sourceNameBox_->text());
     }
     preview_->show();
@@ -494,12 +493,15 @@ std::optional<std::vector<varnuth::ConversionRequest>> frmConvert::gatherRequest
     varnuth::ConversionRequest request = gatherRequest();
     const QStringList sources = sourceNameBox_->fileNames();
     if (sources.size() <= 1) {
-        request.sourceName = sources.isEmpty() ? std::string() : FileNameBytes(sources.front());
+        // One name in quotes is that name; otherwise the box's own bytes stand.
+        if (sources.size() == 1 && sources.front() != sourceNameBox_->text()) {
+            request.sourceName = QFile::encodeName(sources.front()).toStdString();
+        }
         return std::vector{request};
     }
     std::vector<std::string> sourceNames;
     for (const QString& source : sources) {
-        sourceNames.push_back(FileNameBytes(source));
+        sourceNames.push_back(QFile::encodeName(source).toStdString());
     }
     try {
         return varnuth::PlanBatch(sourceNames, request.targetName, request);
@@ -527,7 +529,8 @@ bool frmConvert::namesAreGiven()
 bool frmConvert::mayReplaceTarget()
 {
     const QString target = targetNameBox_->text();
-    if (target != confirmedTarget_ && QFileInfo(target).isFile()
+    std::error_code unknown;
+    if (target != confirmedTarget_ && std::filesystem::is_regular_file(targetNameBox_->fileNameBytes(), unknown)
         && !dialogs_.AskYesNo(QStringLiteral("\"%1\" already exists.\nDo you want to replace it?").arg(target))) {
         return false;
     }
@@ -563,7 +566,9 @@ void frmConvert::convert()
     run_ = std::make_unique<Run>(style_);
     run_->requests = std::move(*requests);
     for (const varnuth::ConversionRequest& request : run_->requests) {
-        run_->sourceSizes.push_back(QFileInfo(QFile::decodeName(QByteArray::fromStdString(request.sourceName))).size());
+        std::error_code unknown;
+        const auto size = static_cast<std::int64_t>(std::filesystem::file_size(request.sourceName, unknown));
+        run_->sourceSizes.push_back(unknown ? 0 : size);
     }
     const bool measured = std::all_of(run_->sourceSizes.begin(), run_->sourceSizes.end(),
                                       [](std::int64_t size) { return size > 0; });
@@ -686,8 +691,8 @@ void frmConvert::closeEvent(QCloseEvent* event)
 varnuth::ConversionRequest frmConvert::gatherRequest()
 {
     varnuth::ConversionRequest request;
-    request.sourceName = FileNameBytes(sourceNameBox_->text());
-    request.targetName = FileNameBytes(targetNameBox_->text());
+    request.sourceName = sourceNameBox_->fileNameBytes();
+    request.targetName = targetNameBox_->fileNameBytes();
     // STL also when no format is selected.
     const varnuth::FormatEntry* format = varnuth::FindFormatByOption(formatGroup_->checkedId());
     request.format = format != nullptr ? format->format : varnuth::OutputFormat::STL;

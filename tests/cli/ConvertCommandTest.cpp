@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #ifdef _WIN32
 #include "WindowsFiles.h"
 
@@ -168,6 +170,8 @@ TEST_F(ConvertCommandTest, ExitCodesAndWhatEachRunPrints)
         {{"--sections", "-f", "son", in, never}, 2, "--sections is for the SSA format only", "", ""},
         {{"-f", "ass", "--margin-right", "10000", in, never}, 2, "The right margin must be a whole number", "", ""},
         {{"--play-res", "640x480", in, never}, 2, "--play-res is for the ASS format only", "", ""},
+        {{"--encoding", "cp1251", in, never}, 2, "--encoding is for the ASS format only", "", ""},
+        {{"-f", "ass", "--encoding", "nonsense", in, never}, 2, "unknown encoding 'nonsense'", "", ""},
         {{"-f", "ass", "--play-res", "640x0", in, never}, 2, "invalid --play-res '640x0'", "", ""},
         {{"--format=stl", "--sections", in, never}, 2, "--sections is for the SSA format only", "", ""},
         {{"-t", never, in}, 2, "The target folder \"" + never + "\": No such file or directory", "", ""},
@@ -182,8 +186,10 @@ TEST_F(ConvertCommandTest, ExitCodesAndWhatEachRunPrints)
         {{"-t", PathOf("dir"), "--jobs=0", in}, 2, "invalid number of jobs '0'", "", ""},
     };
     for (const auto& [arguments, exitCode, err, out, shell] : cases) {
-        // The rows that need a POSIX shell or /dev/stdout.
-        if (kWindows && (!shell.empty() || arguments.back() == "/dev/stdout")) {
+        // The rows that need a POSIX shell or /dev/stdout, and names of raw bytes, which Windows cannot hold (its
+        // Chinese and Vietnamese names are WindowsFilesTest's).
+        const auto raw = [](char c) { return (static_cast<unsigned char>(c) & 0x80U) != 0; };
+        if (kWindows && (!shell.empty() || arguments.back() == "/dev/stdout" || std::ranges::any_of(arguments[0], raw))) {
             continue;
         }
         const CommandResult result = Run(arguments, shell);
