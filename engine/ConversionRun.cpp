@@ -48,15 +48,19 @@ void ConvertFiles(const ConversionRequest& request, StyleSettings& style, const 
 
 std::optional<std::string> StyleValuesProblem(const ConversionRequest& request)
 {
-    if (request.format != OutputFormat::ASS) {
+    if (!FormatOf(request.format).usesStyle) {
         return std::nullopt;
     }
     for (const auto& [margin, text] : {std::pair<const char*, const std::string&>{"left", request.marginLeft},
                                        {"right", request.marginRight},
                                        {"bottom", request.marginBottom}}) {
-        if (!AssMargin(text)) {
-            return "The " + std::string(margin) + " margin must be a whole number from 0 to 9999 for an ASS script, not \""
-                   + text + "\"";
+        // It would end the style line early and start a line of the user's making in the script.
+        if (text.find_first_of("\r\n") != std::string::npos) {
+            return "The " + std::string(margin) + " margin must not hold a line break";
+        }
+        if (request.format == OutputFormat::ASS && !AssMargin(text)) {
+            return "The " + std::string(margin)
+                   + " margin must be a whole number from 0 to 9999 for an ASS script, not \"" + text + "\"";
         }
     }
     return std::nullopt;

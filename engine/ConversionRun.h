@@ -43,8 +43,9 @@ inline constexpr std::string_view kLooksLikeUtf16 =
 /// written where that number differs.
 [[nodiscard]] std::string CountMessage(const RunOutcome& outcome);
 
-/// Why the request's style values do not fit its format, or nothing: an ASS script's margins are whole numbers from
-/// 0 to 9999. A run refuses such a request before it opens a file.
+/// Why the request's style values do not fit its format, or nothing: no margin of a styled script holds a line
+/// break, and an ASS script's margins are whole numbers from 0 to 9999. A run refuses such a request before it opens
+/// a file.
 [[nodiscard]] std::optional<std::string> StyleValuesProblem(const ConversionRequest& request);
 
 /// The one message a run shows: the count and " rows finished!!!", followed by how many lines were not converted and

@@ -14,6 +14,7 @@
 #include <cwchar>
 #include <random>
 #include <utility>
+#include <vector>
 
 namespace varnuth {
 namespace {
@@ -130,6 +131,21 @@ Found Examine(const std::wstring& system, const std::string& name)
     return found;
 }
 
+// The old target's access rights and attributes, given to the temporary file before its first byte: ReplaceFileW
+// keeps them too, but not every system that runs the program has it do so.
+bool TakeProtection(const std::wstring& target, const std::wstring& temporary, DWORD attributes)
+{
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE
+                            | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    DWORD size = 0;
+    ::GetFileSecurityW(target.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
+    std::vector<char> security(size);
+    return size != 0
+           && ::GetFileSecurityW(target.c_str(), DACL_SECURITY_INFORMATION, security.data(), size, &size) != 0
+           && ::SetFileSecurityW(temporary.c_str(), DACL_SECURITY_INFORMATION, security.data()) != 0
+           && ::SetFileAttributesW(temporary.c_str(), (attributes & kKept) | FILE_ATTRIBUTE_NORMAL) != 0;
+}
+
 } // namespace
 
 struct TargetFile::Platform {
@@ -210,7 +226,7 @@ void TargetFile::Platform::Open(FileIdentity source)
     if ((found.attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         throw OpenFailure(EACCES, name, "the file is read-only");
     }
-    if (CreateTemporary(-1)) {
+    if (CreateTemporary(found.exists ? static_cast<int>(found.attributes) : -1)) {
         return;
     }
     const int error = errno;
@@ -220,8 +236,8 @@ void TargetFile::Platform::Open(FileIdentity source)
     OpenInPlace(source, kFollowLink);
 }
 
-// The replaced target keeps its attributes and access rights through ReplaceFileW, so none are copied here.
-bool TargetFile::Platform::CreateTemporary([[maybe_unused]] int permissions)
+// \p attributes are the old target's, or -1 for a new one.
+bool TargetFile::Platform::CreateTemporary(int attributes)
 {
     constexpr int kAttempts = 16;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
@@ -235,8 +251,10 @@ bool TargetFile::Platform::CreateTemporary([[maybe_unused]] int permissions)
             replaces_ = true;
             ArmSlot(system);
             descriptor_ = DescriptorOf(handle);
-            if (descriptor_ < 0) {
-                const int error = errno;
+            const bool protectedLikeTarget =
+                attributes < 0 || TakeProtection(SystemName(name_), system, static_cast<DWORD>(attributes));
+            if (descriptor_ < 0 || !protectedLikeTarget) {
+                const int error = descriptor_ < 0 ? errno : LastError();
                 Discard();
                 throw OpenFailure(error, name_);
             }

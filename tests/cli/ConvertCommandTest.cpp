@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #ifdef _WIN32
 #include "WindowsFiles.h"
 
@@ -164,8 +166,10 @@ TEST_F(ConvertCommandTest, ExitCodesAndWhatEachRunPrints)
         {{"--format=stl", "--sections", in, never}, 2, "--sections is for the SSA format only", "", ""},
     };
     for (const auto& [arguments, exitCode, err, out, shell] : cases) {
-        // The rows that need a POSIX shell or /dev/stdout.
-        if (kWindows && (!shell.empty() || arguments.back() == "/dev/stdout")) {
+        // The rows that need a POSIX shell or /dev/stdout, and names of raw bytes, which Windows cannot hold (its
+        // Chinese and Vietnamese names are WindowsFilesTest's).
+        const auto raw = [](char c) { return (static_cast<unsigned char>(c) & 0x80U) != 0; };
+        if (kWindows && (!shell.empty() || arguments.back() == "/dev/stdout" || std::ranges::any_of(arguments[0], raw))) {
             continue;
         }
         const CommandResult result = Run(arguments, shell);

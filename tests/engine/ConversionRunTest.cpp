@@ -1,8 +1,10 @@
 #include "ConversionFixture.h"
 #include "Formats.h"
 
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <sys/xattr.h>
+#endif
 
 #include <atomic>
 #include <map>
