@@ -1,6 +1,7 @@
 #include "FileNameBox.h"
 
 #include <QDropEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
@@ -25,6 +26,12 @@ void FileNameBox::takeFiles(const QStringList& fileNames)
     if (!fileNames.isEmpty()) {
         setText(QFileInfo(fileNames.front()).absoluteFilePath());
     }
+}
+
+std::string FileNameBox::fileNameBytes() const
+{
+    return (!droppedBytes_.isEmpty() && text() == droppedText_ ? droppedBytes_ : QFile::encodeName(text()))
+        .toStdString();
 }
 
 void FileNameBox::dragEnterEvent(QDragEnterEvent* event)
@@ -54,5 +61,13 @@ void FileNameBox::dropEvent(QDropEvent* event)
         return;
     }
     takeFiles(fileNames);
+    // A file URL holds the name's bytes percent-encoded; toLocalFile() would take them for UTF-8.
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            droppedBytes_ = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+            droppedText_ = text();
+            break;
+        }
+    }
     event->acceptProposedAction();
 }

@@ -10,7 +10,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGroupBox>
@@ -24,6 +23,7 @@
 #include <QTimer>
 
 #include <atomic>
+#include <filesystem>
 #include <type_traits>
 
 namespace {
@@ -82,11 +82,6 @@ varnuth::CheckState CheckValue(const QCheckBox* box)
     case Qt::Unchecked: break;
     }
     return varnuth::CheckState::Unchecked;
-}
-
-std::string FileNameBytes(const QString& name)
-{
-    return QFile::encodeName(name).toStdString();
 }
 
 // The layout was drawn for a small, narrow system font; in pixels, so that captions fit whatever the dpi.
@@ -420,8 +415,11 @@ void frmConvert::applyFormat(int index)
 void frmConvert::openPreview()
 {
     if (preview_ == nullptr) {
-        preview_ = new PreviewWindow([this] { return PreviewSettings{gatherRequest(), style_}; }, dialogs_.Host(),
-                                     this);
+        preview_ = new PreviewWindow(
+            [this] {
+                return PreviewSettings{gatherRequest(), style_};
+            },
+            dialogs_.Host(), this);
         preview_->setSourceName(sourceNameBox_->text());
     }
     preview_->show();
@@ -454,7 +452,8 @@ bool frmConvert::namesAreGiven()
 bool frmConvert::mayReplaceTarget()
 {
     const QString target = targetNameBox_->text();
-    if (target != confirmedTarget_ && QFileInfo(target).isFile()
+    std::error_code unknown;
+    if (target != confirmedTarget_ && std::filesystem::is_regular_file(targetNameBox_->fileNameBytes(), unknown)
         && !dialogs_.AskYesNo(QStringLiteral("\"%1\" already exists.\nDo you want to replace it?").arg(target))) {
         return false;
     }
@@ -472,7 +471,9 @@ void frmConvert::convert()
     }
     run_ = std::make_unique<Run>(style_);
     run_->request = gatherRequest();
-    run_->sourceSize = QFileInfo(sourceNameBox_->text()).size();
+    std::error_code unknown;
+    run_->sourceSize = static_cast<std::int64_t>(std::filesystem::file_size(run_->request.sourceName, unknown));
+    run_->sourceSize = unknown ? 0 : run_->sourceSize;
     convertButton_->setEnabled(false);
     setCursor(Qt::BusyCursor);
 
@@ -570,8 +571,8 @@ void frmConvert::closeEvent(QCloseEvent* event)
 varnuth::ConversionRequest frmConvert::gatherRequest()
 {
     varnuth::ConversionRequest request;
-    request.sourceName = FileNameBytes(sourceNameBox_->text());
-    request.targetName = FileNameBytes(targetNameBox_->text());
+    request.sourceName = sourceNameBox_->fileNameBytes();
+    request.targetName = targetNameBox_->fileNameBytes();
     // STL also when no format is selected.
     const varnuth::FormatEntry* format = varnuth::FindFormatByOption(formatGroup_->checkedId());
     request.format = format != nullptr ? format->format : varnuth::OutputFormat::STL;

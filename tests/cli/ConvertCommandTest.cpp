@@ -162,6 +162,8 @@ TEST_F(ConvertCommandTest, ExitCodesAndWhatEachRunPrints)
         {{"--sections", "-f", "son", in, never}, 2, "--sections is for the SSA format only", "", ""},
         {{"-f", "ass", "--margin-right", "10000", in, never}, 2, "The right margin must be a whole number", "", ""},
         {{"--play-res", "640x480", in, never}, 2, "--play-res is for the ASS format only", "", ""},
+        {{"--encoding", "cp1251", in, never}, 2, "--encoding is for the ASS format only", "", ""},
+        {{"-f", "ass", "--encoding", "nonsense", in, never}, 2, "unknown encoding 'nonsense'", "", ""},
         {{"-f", "ass", "--play-res", "640x0", in, never}, 2, "invalid --play-res '640x0'", "", ""},
         {{"--format=stl", "--sections", in, never}, 2, "--sections is for the SSA format only", "", ""},
     };

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
@@ -28,7 +29,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <filesystem>
 #include <future>
 #include <locale>
 #include <tuple>
@@ -113,14 +119,18 @@ protected:
     // Drops \p path on \p box as a file manager does; the box then holds its full name, spaces and all.
     void Drop(const char* box, const std::string& path)
     {
+        DropUrl(box, QUrl::fromLocalFile(QString::fromStdString(path)));
+        EXPECT_EQ(Text(box).toStdString(), path);
+    }
+    void DropUrl(const char* box, const QUrl& url)
+    {
         QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+        data.setUrls({url});
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(Find(box), &enter);
         EXPECT_TRUE(enter.isAccepted()) << box;
         QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(Find(box), &drop);
-        EXPECT_EQ(Text(box).toStdString(), path);
     }
     std::string Target() { return varnuth::test::ReadBytes(folder.PathOf("target.out")); }
     // Converts \p source, dropped on the window, into \p target in the folder, or into no name at all, and, if
@@ -505,6 +515,47 @@ TEST_F(WindowTest, CloseDuringARunAsksBeforeStoppingIt)
     EXPECT_EQ(Target(), previous);
     EXPECT_EQ(QDir(QString::fromStdString(folder.path().string())).entryList(QDir::Files | QDir::Hidden),
               (QStringList{"source file.txt", "target.out"}));
+}
+
+// A pipe whose reader takes nothing holds the run in its write: Cancel ends it, and so does Close with a Yes.
+TEST_F(WindowTest, ARunWaitingForAPipeEndsOnCancelAndClose)
+{
+    ASSERT_EQ(::mkfifo(folder.PathOf("pipe").c_str(), 0600), 0);
+    const int reader = ::open(folder.PathOf("pipe").c_str(), O_RDONLY | O_NONBLOCK);
+    const std::string longSource = varnuth::test::Repeated("1\r\n00:00:01,000 --> 00:00:02,000\r\nLine\r\n\r\n", 4000);
+    Convert(longSource, "pipe", false);
+    auto* progress = window->findChild<QProgressDialog*>();
+    ASSERT_NE(progress, nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return progress->isVisible(); }, kRunTimeoutMs));
+    QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !messages.empty(); }, kRunTimeoutMs));
+    EXPECT_EQ(messages, std::vector<std::string>{"Cancelled"});
+    Convert(longSource, "pipe", false);
+    dialogs->answers = {true};
+    Click("cmdClose");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window->isVisible(); }, kRunTimeoutMs));
+    ::close(reader);
+}
+
+// A dropped name keeps its exact bytes, UTF-8 or not; a line break pasted into a margin is refused before anything
+// is written.
+TEST_F(WindowTest, DroppedBytesAreKeptAndAMarginLineBreakIsRefused)
+{
+    const std::string latin1 = folder.PathOf("caf\xE9.srt");
+    varnuth::test::WriteBytes(latin1, kSubRip);
+    DropUrl("txtSource", QUrl(QStringLiteral("file://") + QByteArray::fromStdString(latin1).toPercentEncoding("/")));
+    Drop("txtTarget", folder.PathOf("target.out"));
+    Click("cmdConvert");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !messages.empty(); }, kRunTimeoutMs));
+    std::filesystem::remove(folder.PathOf("target.out"));
+    QApplication::clipboard()->setText(
+        QStringLiteral("5\r\n[Events]\r\nDialogue: Marked=0,0:00:01.00,0:00:02.00,Default,,0,0,0,,INJECTED"));
+    Find<QLineEdit>("txtLeft")->selectAll();
+    Find<QLineEdit>("txtLeft")->paste();
+    Click("cmdConvert");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return messages.size() == 2; }, kRunTimeoutMs));
+    EXPECT_EQ(messages, (std::vector<std::string>{"2 rows finished!!!", "The left margin must not hold a line break"}));
+    EXPECT_FALSE(std::filesystem::exists(folder.PathOf("target.out")));
 }
 
 /// The preview opened from the window, and the frames it draws.
