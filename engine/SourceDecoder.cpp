@@ -53,17 +53,18 @@ bool IsAsciiText(unsigned char byte)
     return (byte >= kFirstPrintable && byte < kDelete) || byte == '\t' || byte == '\r' || byte == '\n';
 }
 
-// A UTF-16 unit whose ASCII byte, if any, is its \p low byte with a NUL beside it, and which is no NUL character.
+// A UTF-16 unit that is no NUL character and no ASCII character in the other byte order. Units of other scripts
+// may hold any two bytes that are not NUL, such as the "-N" of U+4E2D.
 bool FitsUtf16(unsigned char low, unsigned char high)
 {
-    return !IsAsciiText(high) && (high == 0 ? low != 0 : !IsAsciiText(low));
+    return low != 0 || (high != 0 && !IsAsciiText(high));
 }
 
 enum class Utf16Evidence { None, Likely, LittleEndian, BigEndian };
 
-// UTF-16 of mostly ASCII text puts a NUL beside every ASCII byte, on one side; 8-bit and UTF-8 text has no NUL at
-// all. Plain when that holds for every unit up to the first line ends, and the start has at least one line end;
-// likely when many of the bytes on one side are NUL.
+// UTF-16 puts a NUL beside every ASCII byte, on one side; 8-bit and UTF-8 text has no NUL at all. Plain when every
+// unit up to the first line ends fits one byte order and a line end is among them; likely when many of the bytes on
+// one side are NUL.
 Utf16Evidence SniffUtf16(std::span<const char> bytes)
 {
     bytes = bytes.first(std::min(bytes.size(), kSniffedBytes) & ~std::size_t{1});

@@ -32,6 +32,7 @@ public:
         }
     }
 
+    [[nodiscard]] bool ValidSoFar() const noexcept { return valid_; }
     [[nodiscard]] bool Valid() const noexcept { return valid_ && continuations_ == 0; }
 
 private:
@@ -114,7 +115,8 @@ std::string DetectSourceEncoding(const std::string& name)
         }
         first = false;
         utf8.Feed(bytes);
-        if (uchardet_handle_data(detector.get(), bytes.data(), bytes.size()) != 0) {
+        // Only a source that is not UTF-8 needs the detector, from the buffer where it stopped being so.
+        if (!utf8.ValidSoFar() && uchardet_handle_data(detector.get(), bytes.data(), bytes.size()) != 0) {
             throw std::bad_alloc();
         }
     }
@@ -123,6 +125,10 @@ std::string DetectSourceEncoding(const std::string& name)
     }
     if (utf8.Valid()) {
         return {};
+    }
+    // UTF-8 to its last character, which the source ends inside: the decoding names that byte.
+    if (utf8.ValidSoFar()) {
+        return "UTF-8";
     }
     uchardet_data_end(detector.get());
     // Text called ISO-8859-1 is nearly always windows-1252, whose quotes and dashes stand where ISO-8859-1 has

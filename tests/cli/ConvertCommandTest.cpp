@@ -160,6 +160,7 @@ TEST_F(ConvertCommandTest, ExitCodesAndWhatEachRunPrints)
         {{in, never, "extra"}, 2, "too many operands", "", ""},
         {{in, never, "--font"}, 2, "option '--font' needs a value", "", ""},
         {{"--sections", "-f", "son", in, never}, 2, "--sections is for the SSA format only", "", ""},
+        {{"-f", "ass", "--size", "10,5", in, "/dev/stdout"}, 0, "", "\r\nStyle: Default,VNI-Helve,10.5,&H00FFFFFF,", ""},
         {{"-f", "ass", "--margin-right", "10000", in, never}, 2, "The right margin must be a whole number", "", ""},
         {{"--play-res", "640x480", in, never}, 2, "--play-res is for the ASS format only", "", ""},
         {{"--encoding", "cp1251", in, never}, 2, "--encoding is for the ASS format only", "", ""},
