@@ -111,10 +111,12 @@ void Prepare(std::ostream& stream, std::FILE* file, DWORD handleNumber)
     }
 }
 
+// Ends the process itself, with the status Windows gives a program stopped by Ctrl+C, so no caller takes it for a
+// success (wine's own ending of it exits with 0).
 BOOL WINAPI EndOnControl(DWORD /*event*/)
 {
     varnuth::RemoveUnfinishedTarget();
-    return FALSE;
+    ::ExitProcess(static_cast<UINT>(STATUS_CONTROL_C_EXIT));
 }
 
 } // namespace
@@ -140,7 +142,7 @@ void PrepareStandardStreams()
     Prepare(std::cerr, stderr, STD_ERROR_HANDLE);
 }
 
-// Ctrl+C, Ctrl+Break and closing the console: the system ends the process once this returns.
+// Ctrl+C, Ctrl+Break and closing the console.
 void InstallInterruptCleanup()
 {
     ::SetConsoleCtrlHandler(EndOnControl, TRUE);

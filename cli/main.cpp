@@ -3,6 +3,7 @@
 #include "Console.h"
 #include "ConversionRun.h"
 #include "Formats.h"
+#include "SourceEncoding.h"
 #include "StyleSettings.h"
 
 #include <getopt.h>
@@ -42,6 +43,8 @@ constexpr std::string_view kUsageRest = R"(      --font NAME                   f
                                     or #RRGGBB (default 16777215)
       --sections                    SSA inside its v4 sections, for libass-based players
       --play-res WxH                the ASS script's frame (default 384x288)
+      --encoding NAME               the encoding of a source that is not UTF-8 or UTF-16, for ASS
+                                    (an iconv name such as cp1251; default: detected)
       --strict                      exit 1 if any source line was not converted
   -h, --help                        show this help and exit
       --version                     show the version and exit
@@ -76,6 +79,7 @@ enum Option : int {
     kTertiary,
     kSections,
     kPlayRes,
+    kEncoding,
     kStrict,
     kVersion,
 };
@@ -95,6 +99,7 @@ constexpr option kLongOptions[] = {
     {"tertiary", required_argument, nullptr, kTertiary},
     {"sections", no_argument, nullptr, kSections},
     {"play-res", required_argument, nullptr, kPlayRes},
+    {"encoding", required_argument, nullptr, kEncoding},
     {"strict", no_argument, nullptr, kStrict},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, kVersion},
@@ -228,6 +233,7 @@ Action ParseArguments(int argc, char** argv, ConversionRequest& request, StyleSe
         case kTertiary: style.tertiarycolor = ColourOption("tertiary", optarg); break;
         case kSections: request.ssaSections = true; break;
         case kPlayRes: SetPlayRes(optarg, request); playRes = true; break;
+        case kEncoding: request.sourceEncoding = optarg; break;
         case kStrict: options.strict = true; break;
         case 'h': return Action::Help;
         case kVersion: return Action::Version;
@@ -240,6 +246,12 @@ Action ParseArguments(int argc, char** argv, ConversionRequest& request, StyleSe
     }
     if (playRes && request.format != OutputFormat::ASS) {
         throw UsageError{"--play-res is for the ASS format only"};
+    }
+    if (!request.sourceEncoding.empty() && !FormatOf(request.format).utf8Text) {
+        throw UsageError{"--encoding is for the ASS format only"};
+    }
+    if (!request.sourceEncoding.empty() && !IsKnownEncoding(request.sourceEncoding)) {
+        throw UsageError{"unknown encoding '" + request.sourceEncoding + "'"};
     }
     if (const std::optional<std::string> problem = StyleValuesProblem(request)) {
         throw UsageError{*problem};
@@ -377,6 +389,9 @@ int main(int argc, char** argv)
         return ReportFailure(outcome.error->description());
     }
     const int printed = PrintResult(CountMessage(outcome) + '\n');
+    if (!outcome.decodedFrom.empty()) {
+        std::cerr << "varnuth-convert: " << DecodedFromNote(outcome.decodedFrom) << '\n';
+    }
     ReportUnconverted(outcome.unconverted);
     return printed == 0 && options.strict && outcome.unconverted.total > 0 ? kExitFailure : printed;
 }

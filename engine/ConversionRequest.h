@@ -28,6 +28,7 @@ struct ConversionRequest {
     bool ssaSections = false; // the SSA v4 section and format lines around the same lines, for today's players
     int playResX = kDefaultPlayResX; // the ASS script's frame, in which sizes and margins are measured
     int playResY = kDefaultPlayResY;
+    std::string sourceEncoding = {}; // for a UTF-8 script, the iconv name of the source's encoding; empty: detect it
 };
 
 } // namespace varnuth

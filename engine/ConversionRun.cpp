@@ -4,6 +4,7 @@
 #include "Formats.h"
 #include "LineReader.h"
 #include "LineWriter.h"
+#include "SourceEncoding.h"
 #include "SubtitleCounter.h"
 
 #include <new>
@@ -24,7 +25,13 @@ constexpr std::size_t kLinesShown = 5;
 void ConvertFiles(const ConversionRequest& request, StyleSettings& style, const RunControl& control,
                   SubtitleCounter& counter, RunOutcome& outcome)
 {
-    LineReader source(request.sourceName, &control);
+    const FormatEntry& format = FormatOf(request.format);
+    std::string encoding;
+    if (format.utf8Text) {
+        encoding = request.sourceEncoding.empty() ? DetectSourceEncoding(request.sourceName) : request.sourceEncoding;
+    }
+    LineReader source(request.sourceName, &control, encoding);
+    outcome.decodedFrom = source.DecodedFrom();
     outcome.sourceLooksLikeUtf16 = source.LooksLikeUtf16();
     LineWriter target(request.targetName, source.Identity(), control.cancel);
     try {
@@ -32,7 +39,7 @@ void ConvertFiles(const ConversionRequest& request, StyleSettings& style, const 
         if (source.HasByteOrderMark()) {
             target.WriteByteOrderMark();
         }
-        FormatOf(request.format).convert(source, target, request, style, counter, outcome.unconverted);
+        format.convert(source, target, request, style, counter, outcome.unconverted);
         source.Close();
         target.Close();
     } catch (const RunError& error) {
@@ -110,6 +117,9 @@ std::string OutcomeMessage(const RunOutcome& outcome)
         return outcome.error->description() + utf16Note;
     }
     std::string message = CountMessage(outcome) + utf16Note;
+    if (!outcome.decodedFrom.empty()) {
+        message += "\n\n" + DecodedFromNote(outcome.decodedFrom);
+    }
     const UnconvertedLines& unconverted = outcome.unconverted;
     if (unconverted.total == 0) {
         return message;
@@ -123,6 +133,11 @@ std::string OutcomeMessage(const RunOutcome& outcome)
         message += "\nline " + std::to_string(unconverted.first[i].number) + ": " + unconverted.first[i].reason;
     }
     return message;
+}
+
+std::string DecodedFromNote(const std::string& encoding)
+{
+    return "The source is not UTF-8: it was read as " + encoding + ".";
 }
 
 void RunConversion(const ConversionRequest& request, StyleSettings& style, const ShowMessage& showMessage)

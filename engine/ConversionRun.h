@@ -21,6 +21,7 @@ struct RunOutcome {
     UnconvertedLines unconverted;
     std::optional<long> written;       // subtitles written, where the format counts something else
     bool sourceLooksLikeUtf16 = false; // read as bytes, though it looks like UTF-16 without a byte-order mark
+    std::string decodedFrom = {}; // the source's encoding, where it was decoded from neither UTF-8 nor UTF-16
 
     [[nodiscard]] bool succeeded() const noexcept { return !error.has_value(); }
 };
@@ -48,9 +49,12 @@ inline constexpr std::string_view kLooksLikeUtf16 =
 /// a file.
 [[nodiscard]] std::optional<std::string> StyleValuesProblem(const ConversionRequest& request);
 
-/// The one message a run shows: the count and " rows finished!!!", followed by how many lines were not converted and
-/// the first of them, or the failure's description.
+/// The one message a run shows: the count and " rows finished!!!", followed by the encoding the source was decoded
+/// from, if not UTF-8, and by how many lines were not converted and the first of them; or the failure's description.
 [[nodiscard]] std::string OutcomeMessage(const RunOutcome& outcome);
+
+/// What the outcome says of a source decoded from \p encoding.
+[[nodiscard]] std::string DecodedFromNote(const std::string& encoding);
 
 /// Performs one run and shows its outcome through \p showMessage, exactly once.
 void RunConversion(const ConversionRequest& request, StyleSettings& style, const ShowMessage& showMessage);

@@ -8,12 +8,13 @@
 namespace varnuth {
 
 const std::array<FormatEntry, 4> kFormats = {{
-    {OutputFormat::SSA, "SSA", "ssa", "SSA", 0, "ssa", "SSA script (*.ssa)|*.ssa", true, ConvertSubRipToSsa},
-    {OutputFormat::SON, "SON", "son", "SON Maestro", 2, "son", "SON DVDMaestro (*.son)|*.son", false,
+    {OutputFormat::SSA, "SSA", "ssa", "SSA", 0, "ssa", "SSA script (*.ssa)|*.ssa", true, false, ConvertSubRipToSsa},
+    {OutputFormat::SON, "SON", "son", "SON Maestro", 2, "son", "SON DVDMaestro (*.son)|*.son", false, false,
      ConvertSonicToSon},
-    {OutputFormat::STL, "STL", "stl", "STL Maestro", 3, "stl", "STL DVDMaestro (*.stl)|*.stl", false,
+    {OutputFormat::STL, "STL", "stl", "STL Maestro", 3, "stl", "STL DVDMaestro (*.stl)|*.stl", false, false,
      ConvertSonicToStl},
-    {OutputFormat::ASS, "ASS", "ass", "ASS", 4, "ass", "ASS script (*.ass)|*.ass", true, ConvertSubRipToAss},
+    {OutputFormat::ASS, "ASS", "ass", "ASS", 4, "ass", "ASS script (*.ass)|*.ass", true, true,
+     ConvertSubRipToAss},
 }};
 
 namespace {

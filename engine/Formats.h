@@ -30,6 +30,7 @@ struct FormatEntry {
     std::string_view extension;   // of a target file, without the dot
     std::string_view filterEntry; // the target filter's "description|pattern" entry
     bool usesStyle;               // whether the font, colour and margin values reach the script
+    bool utf8Text;                // whether the script's text is UTF-8, decoded from a source in another encoding
     Converter convert;
 };
 

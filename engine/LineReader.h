@@ -36,19 +36,22 @@ public:
 
     /// Opens \p name for reading and reads its start; throws RunError if it is missing, not a regular file,
     /// unreadable, or UTF-16 that cannot be decoded. \p control, if given, hears of every buffer read and may stop
-    /// the reading with a RunError "Cancelled".
-    explicit LineReader(const std::string& name, const RunControl* control = nullptr)
-        : LineReader(name, control, kDefaultBufferSize)
+    /// the reading with a RunError "Cancelled". A source without a byte-order mark is decoded from \p encoding, an
+    /// iconv name, unless it is empty.
+    explicit LineReader(const std::string& name, const RunControl* control = nullptr, const std::string& encoding = {})
+        : LineReader(name, control, kDefaultBufferSize, encoding)
     {
     }
 
     /// Reads with a buffer of \p bufferSize bytes (at least kSmallestBuffer), so that tests can split lines and
     /// terminators at every position.
-    LineReader(const std::string& name, std::size_t bufferSize) : LineReader(name, nullptr, bufferSize) {}
+    LineReader(const std::string& name, std::size_t bufferSize) : LineReader(name, nullptr, bufferSize, {}) {}
 
     /// Whether the source starts with a byte-order mark, so that the target can start with one too.
     [[nodiscard]] bool HasByteOrderMark() const noexcept { return decoder_.HadByteOrderMark(); }
 
+    /// The encoding the source was decoded from, if it was not UTF-8 or UTF-16.
+    [[nodiscard]] const std::string& DecodedFrom() const noexcept { return decoder_.DecodedFrom(); }
     /// Whether the source was read as bytes although it looks like UTF-16 without a byte-order mark.
     [[nodiscard]] bool LooksLikeUtf16() const noexcept { return decoder_.LooksLikeUtf16(); }
 
@@ -121,7 +124,8 @@ public:
     void Close() noexcept;
 
 private:
-    LineReader(const std::string& name, const RunControl* control, std::size_t bufferSize);
+    LineReader(const std::string& name, const RunControl* control, std::size_t bufferSize,
+               const std::string& encoding);
     // CR LF, CR alone and LF alone all end a line, so files from any platform read alike.
     static constexpr char kCarriageReturn = '\r';
     static constexpr char kLineFeed = '\n';

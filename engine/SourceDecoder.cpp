@@ -53,17 +53,18 @@ bool IsAsciiText(unsigned char byte)
     return (byte >= kFirstPrintable && byte < kDelete) || byte == '\t' || byte == '\r' || byte == '\n';
 }
 
-// A UTF-16 unit whose ASCII byte, if any, is its \p low byte with a NUL beside it, and which is no NUL character.
+// A UTF-16 unit that is no NUL character and no ASCII character in the other byte order. Units of other scripts
+// may hold any two bytes that are not NUL, such as the "-N" of U+4E2D.
 bool FitsUtf16(unsigned char low, unsigned char high)
 {
-    return !IsAsciiText(high) && (high == 0 ? low != 0 : !IsAsciiText(low));
+    return low != 0 || (high != 0 && !IsAsciiText(high));
 }
 
 enum class Utf16Evidence { None, Likely, LittleEndian, BigEndian };
 
-// UTF-16 of mostly ASCII text puts a NUL beside every ASCII byte, on one side; 8-bit and UTF-8 text has no NUL at
-// all. Plain when that holds for every unit up to the first line ends, and the start has at least one line end;
-// likely when many of the bytes on one side are NUL.
+// UTF-16 puts a NUL beside every ASCII byte, on one side; 8-bit and UTF-8 text has no NUL at all. Plain when every
+// unit up to the first line ends fits one byte order and a line end is among them; likely when many of the bytes on
+// one side are NUL.
 Utf16Evidence SniffUtf16(std::span<const char> bytes)
 {
     bytes = bytes.first(std::min(bytes.size(), kSniffedBytes) & ~std::size_t{1});
@@ -132,7 +133,10 @@ std::size_t EncodeUtf8(char32_t codePoint, char* out)
 
 } // namespace
 
-SourceDecoder::SourceDecoder(std::string name) : name_(std::move(name)) {}
+SourceDecoder::SourceDecoder(std::string name, std::string encoding)
+    : name_(std::move(name)), fromEncoding_(std::move(encoding))
+{
+}
 
 std::size_t SourceDecoder::Read(std::FILE* file, std::span<char> out)
 {
@@ -141,6 +145,7 @@ std::size_t SourceDecoder::Read(std::FILE* file, std::span<char> out)
     case Encoding::Bytes: return ReadBytes(file, out.data(), out.size());
     case Encoding::Utf16LittleEndian:
     case Encoding::Utf16BigEndian: return DecodeUtf16(file, out);
+    case Encoding::Recoded: return DecodeRecoded(file, out);
     }
     return 0;
 }
@@ -169,6 +174,9 @@ std::size_t SourceDecoder::ReadFirst(std::FILE* file, std::span<char> out)
     case Utf16Evidence::Likely: looksLikeUtf16_ = true; break;
     case Utf16Evidence::None: break;
     }
+    if (!fromEncoding_.empty()) {
+        return StartRecoding(file, out, read);
+    }
     encoding_ = Encoding::Bytes;
     return read;
 }
@@ -181,6 +189,40 @@ std::size_t SourceDecoder::StartUtf16(std::FILE* file, std::span<char> out, std:
     rawEnd_ = read - markSize;
     rawOffset_ = markSize;
     return DecodeUtf16(file, out);
+}
+
+// The first \p read bytes, in \p out, become the first undecoded ones.
+std::size_t SourceDecoder::StartRecoding(std::FILE* file, std::span<char> out, std::size_t read)
+{
+    recoder_ = std::make_unique<Utf8Recoder>(fromEncoding_);
+    decodedFrom_ = fromEncoding_;
+    encoding_ = Encoding::Recoded;
+    raw_.assign(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(read));
+    raw_.resize(out.size());
+    rawEnd_ = read;
+    return DecodeRecoded(file, out);
+}
+
+std::size_t SourceDecoder::DecodeRecoded(std::FILE* file, std::span<char> out)
+{
+    char* to = out.data();
+    std::size_t room = out.size();
+    while (room > 0 && (rawStart_ < rawEnd_ || ReadMoreRaw(file))) {
+        const char* from = raw_.data() + rawStart_;
+        std::size_t left = rawEnd_ - rawStart_;
+        const Utf8Recoder::Result result = recoder_->Convert(from, left, to, room);
+        rawStart_ = static_cast<std::size_t>(from - raw_.data());
+        if (result == Utf8Recoder::Result::OutputFull) {
+            break;
+        }
+        if (result == Utf8Recoder::Result::Invalid
+            || (result == Utf8Recoder::Result::Incomplete && !ReadMoreRaw(file))) {
+            throw RunError(static_cast<int>(std::errc::illegal_byte_sequence),
+                           SourceContext(name_) + ": the byte at offset " + std::to_string(rawOffset_ + rawStart_)
+                               + " is no character of " + fromEncoding_);
+        }
+    }
+    return out.size() - room;
 }
 
 std::size_t SourceDecoder::ReadBytes(std::FILE* file, char* out, std::size_t size)
@@ -220,20 +262,29 @@ std::size_t SourceDecoder::DecodeUtf16(std::FILE* file, std::span<char> out)
 // True when at least \p bytes undecoded bytes are at hand, reading more as needed; false at the end of the source.
 bool SourceDecoder::EnsureUnits(std::FILE* file, std::size_t bytes)
 {
-    while (rawEnd_ - rawStart_ < bytes && !rawAtEnd_) {
-        const std::size_t kept = rawEnd_ - rawStart_;
-        std::memmove(raw_.data(), raw_.data() + rawStart_, kept);
-        rawOffset_ += rawStart_;
-        rawStart_ = 0;
-        const std::size_t read = ReadBytes(file, raw_.data() + kept, raw_.size() - kept);
-        rawEnd_ = kept + read;
-        rawAtEnd_ = read == 0;
+    while (rawEnd_ - rawStart_ < bytes && ReadMoreRaw(file)) {
     }
     const std::size_t left = rawEnd_ - rawStart_;
     if (left % kUnitBytes != 0 && rawAtEnd_ && left < bytes) {
         FailUtf16("an odd number of bytes");
     }
     return left >= bytes;
+}
+
+// Moves the undecoded bytes to the front and reads after them; false at the end of the source.
+bool SourceDecoder::ReadMoreRaw(std::FILE* file)
+{
+    if (rawAtEnd_) {
+        return false;
+    }
+    const std::size_t kept = rawEnd_ - rawStart_;
+    std::memmove(raw_.data(), raw_.data() + rawStart_, kept);
+    rawOffset_ += rawStart_;
+    rawStart_ = 0;
+    const std::size_t read = ReadBytes(file, raw_.data() + kept, raw_.size() - kept);
+    rawEnd_ = kept + read;
+    rawAtEnd_ = read == 0;
+    return !rawAtEnd_;
 }
 
 char16_t SourceDecoder::UnitAt(std::size_t at) const

@@ -25,15 +25,12 @@ constexpr std::string_view kHeader[] = {
     "Timer: 100.0000",
     "ScriptType: v4.00+",
 };
-constexpr std::string_view kAfterPlayRes[] = {
-    "WrapStyle: 0",
-    "ScaledBorderAndShadow: yes",
-    "",
-    "[V4+ Styles]",
+constexpr std::string_view kStyleFormat =
     "Format: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, OutlineColour, BackColour, Bold, Italic, "
     "Underline, StrikeOut, ScaleX, ScaleY, Spacing, Angle, BorderStyle, Outline, Shadow, Alignment, MarginL, MarginR, "
-    "MarginV, Encoding",
-};
+    "MarginV, Encoding";
+constexpr std::string_view kAfterPlayRes[] = {"WrapStyle: 0", "ScaledBorderAndShadow: yes", "", "[V4+ Styles]",
+                                              kStyleFormat};
 constexpr std::string_view kEvents[] = {
     "",
     "[Events]",

@@ -21,7 +21,7 @@ QImage DroppedImage(const QMimeData& data)
         return qvariant_cast<QImage>(data.imageData());
     }
     for (const QUrl& url : data.urls()) {
-        if (const QImage image(url.toLocalFile()); url.isLocalFile() && !image.isNull()) {
+        if (QImage image(url.toLocalFile()); url.isLocalFile() && !image.isNull()) {
             return image;
         }
     }

@@ -8,6 +8,7 @@
 #include "PreviewEntries.h"
 #include "PreviewFrame.h"
 #include "RunError.h"
+#include "SourceEncoding.h"
 #include "SubtitleCounter.h"
 #include "UnconvertedLines.h"
 
@@ -33,6 +34,25 @@ PreviewEntry SampleEntry()
 QString Words(std::string_view text)
 {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// A line of the source for people, decoded from \p encoding as a UTF-8 script decodes it; up to a byte that is no
+// character, where the run would stop.
+QString TextWords(const std::string& line, const std::string& encoding)
+{
+    if (encoding.empty()) {
+        return Words(line);
+    }
+    varnuth::Utf8Recoder recoder(encoding);
+    constexpr std::size_t kMostBytesPerCharacter = 4;
+    std::string text(line.size() * kMostBytesPerCharacter, '\0');
+    const char* in = line.data();
+    std::size_t inLeft = line.size();
+    char* out = text.data();
+    std::size_t outLeft = text.size();
+    recoder.Convert(in, inLeft, out, outLeft);
+    text.resize(text.size() - outLeft);
+    return Words(text);
 }
 
 // A colour as a person would say it, where it has a common name.
@@ -193,16 +213,20 @@ void PreviewWindow::loadRenderer()
 void PreviewWindow::setSourceName(const QString& sourceName)
 {
     entries_.reset();
+    sourceEncoding_.clear();
     sourceProblem_.clear();
     if (!sourceName.isEmpty()) {
         try {
-            entries_ = std::make_unique<PreviewEntries>(QFile::encodeName(sourceName).toStdString());
+            const std::string name = QFile::encodeName(sourceName).toStdString();
+            entries_ = std::make_unique<PreviewEntries>(name);
+            sourceEncoding_ = varnuth::DetectSourceEncoding(name);
         } catch (const varnuth::RunError& error) {
             sourceProblem_ = Words(error.description());
         }
     }
     if (entries_ && entries_->Count() == 0) {
         entries_.reset();
+        sourceEncoding_.clear();
         sourceProblem_ = QStringLiteral("The source has no subtitle entry; a sample is shown instead.");
     }
     const QSignalBlocker quiet(entrySlider_);
@@ -295,8 +319,10 @@ std::string PreviewWindow::writeScript(const PreviewSettings& settings)
 
     PreviewSettings run = settings;
     run.request.ssaSections = true;
+    // Decoded as the run decodes the whole source, which one entry alone may be too short to tell.
+    const std::string encoding = varnuth::FormatOf(run.request.format).utf8Text ? sourceEncoding_ : std::string();
     std::string script;
-    varnuth::LineReader source(QFile::encodeName(entryFile_->fileName()).toStdString());
+    varnuth::LineReader source(QFile::encodeName(entryFile_->fileName()).toStdString(), nullptr, encoding);
     varnuth::LineWriter target(script);
     varnuth::SubtitleCounter counter;
     varnuth::UnconvertedLines unconverted;
@@ -313,10 +339,18 @@ void PreviewWindow::describe(const PreviewSettings& settings)
                                         .arg(entries_->Count())
                                         .arg(times)
                                   : QStringLiteral("Sample text, as no source is named\n%1").arg(times));
-    formatNote_->setText(FormatNote(settings.request.format));
+    QString note = FormatNote(settings.request.format);
+    if (!sourceEncoding_.empty() && varnuth::FormatOf(settings.request.format).utf8Text) {
+        note += QStringLiteral(" The source is read as %1.").arg(Words(sourceEncoding_));
+    }
+    formatNote_->setText(note.trimmed());
     QStringList text;
-    for (const std::string& line : entry_->text) {
-        text << Words(line);
+    try {
+        for (const std::string& line : entry_->text) {
+            text << TextWords(line, sourceEncoding_);
+        }
+    } catch (const varnuth::RunError& error) {
+        text = QStringList{Words(error.description())};
     }
     frame_->setAccessibleDescription(
         QStringLiteral("%1. Style: %2.").arg(text.join(QStringLiteral(" / ")), StyleWords(settings)));

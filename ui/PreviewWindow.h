@@ -69,6 +69,7 @@ private:
     std::unique_ptr<PreviewEntries> entries_;
     std::unique_ptr<PreviewEntry> entry_;
     std::unique_ptr<QTemporaryFile> entryFile_;
+    std::string sourceEncoding_; // what a UTF-8 script decodes the source from; empty for UTF-8 and UTF-16
     QString sourceProblem_;
 
     PreviewFrame* frame_ = nullptr;

@@ -160,8 +160,11 @@ TEST_F(ConvertCommandTest, ExitCodesAndWhatEachRunPrints)
         {{in, never, "extra"}, 2, "too many operands", "", ""},
         {{in, never, "--font"}, 2, "option '--font' needs a value", "", ""},
         {{"--sections", "-f", "son", in, never}, 2, "--sections is for the SSA format only", "", ""},
+        {{"-f", "ass", "--size", "10,5", in, "/dev/stdout"}, 0, "", "\r\nStyle: Default,VNI-Helve,10.5,&H00FFFFFF,", ""},
         {{"-f", "ass", "--margin-right", "10000", in, never}, 2, "The right margin must be a whole number", "", ""},
         {{"--play-res", "640x480", in, never}, 2, "--play-res is for the ASS format only", "", ""},
+        {{"--encoding", "cp1251", in, never}, 2, "--encoding is for the ASS format only", "", ""},
+        {{"-f", "ass", "--encoding", "nonsense", in, never}, 2, "unknown encoding 'nonsense'", "", ""},
         {{"-f", "ass", "--play-res", "640x0", in, never}, 2, "invalid --play-res '640x0'", "", ""},
         {{"--format=stl", "--sections", in, never}, 2, "--sections is for the SSA format only", "", ""},
     };

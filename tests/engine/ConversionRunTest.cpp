@@ -125,9 +125,10 @@ TEST_F(ConversionRunTest, OneMessageWithTheCountOrTheOverflow)
         {STL, entry + "\r\n" + entry, "0 rows finished!!!\n2 subtitles written"},
         {STL, entry + "more\r\n\r\n", "1 rows finished!!!"},
         {SON, unmarkedUtf16(entry16 + entry16, false), "2 rows finished!!!"},
-        {SON, unmarkedUtf16(u"0001  00:00:20:13  00:00:24:01  \u00e9\u1ea1\r\n" + entry16, true), "2 rows finished!!!"},
-        {SON, unmarkedUtf16(u"\u4e2d\r\n" + entry16, false),
-         "Line 1 of the source is too short for an entry line: 2 of at least 32 characters; the target file was not "
+        {SON, unmarkedUtf16(u"0001  00:00:20:13  00:00:24:01  \u00e9\u1ea1\u4e2d\u0100\r\n" + entry16, true),
+         "2 rows finished!!!"},
+        {SON, unmarkedUtf16(std::u16string(u"\0x\r\n", 4) + entry16, false),
+         "Line 1 of the source is too short for an entry line: 4 of at least 32 characters; the target file was not "
          "changed\n\n"
              + std::string(kLooksLikeUtf16)}};
     for (const auto& [format, source, message] : cases) {

@@ -3,6 +3,7 @@
 #include "ConversionFixture.h"
 #include "Converters.h"
 #include "Formats.h"
+#include "SourceEncoding.h"
 
 namespace varnuth::test {
 namespace {
@@ -25,21 +26,54 @@ TEST_F(ScriptsTest, EachFormatWritesItsWholeScript)
         {STL, false, 288, "texts.txt", "texts.stl"},
         {ASS, false, 288, "entries.srt", "entries.ass"},
         {ASS, false, 1080, "tags.srt", "tags-1080.ass"},
-        {ASS, false, 288, "utf16.srt", "utf16.ass"}};
+        {ASS, false, 288, "utf16.srt", "utf16.ass"},
+        {ASS, false, 288, "cp1251.srt", "cp1251.ass"},
+        {ASS, false, 288, "cp1252.srt", "cp1252.ass"}};
     for (const auto& [format, sections, height, source, script] : cases) {
+        // The Windows build has no decoder for them.
+        if (!kDecodesEncodings && std::string_view(source).starts_with("cp")) {
+            continue;
+        }
         request_.ssaSections = sections;
         request_.playResX = height == kDefaultPlayResY ? kDefaultPlayResX : height * 16 / 9;
         request_.playResY = height;
         EXPECT_TRUE(Convert(format, ReadBytes(folder / source)).succeeded()) << script;
         EXPECT_EQ(Target(), ReadBytes(folder / script)) << script;
         std::string memory;
-        LineReader reader((folder / source).string());
+        LineReader reader((folder / source).string(), nullptr, DetectSourceEncoding((folder / source).string()));
         LineWriter writer(memory);
         SubtitleCounter counter;
         UnconvertedLines unconverted;
         FormatOf(format).convert(reader, writer, request_, style_, counter, unconverted);
         writer.Close();
         EXPECT_EQ((reader.HasByteOrderMark() ? "\xEF\xBB\xBF"s : ""s) + memory, Target()) << script;
+    }
+}
+
+// Which encoding an ASS run read its source in, as the message says; bytes that are no character fail the run.
+TEST_F(ScriptsTest, EncodingsOfAssSources)
+{
+    if (!kDecodesEncodings) {
+        GTEST_SKIP() << "this build decodes no encodings but UTF-8 and UTF-16";
+    }
+    const std::string entry = "1\r\n00:00:01,000 --> 00:00:02,000\r\n";
+    const std::string bytesAt = "\": the byte at offset ";
+    // Source, the encoding asked for, and the message.
+    const std::tuple<std::string, std::string, std::string> cases[] = {
+        {ReadBytes(std::filesystem::path(VARNUTH_SCRIPTS) / "cp1251.srt"), "",
+         "2 rows finished!!!\n\nThe source is not UTF-8: it was read as windows-1251."},
+        {"\xEF\xBB\xBF" + entry + "\xC3\xA9\r\n\r\n", "cp1251", "1 rows finished!!!"},
+        {entry + "caf\xE9\r\n\r\n", "latin1", "1 rows finished!!!\n\nThe source is not UTF-8: it was read as latin1."},
+        {entry + "ab\x81\r\n\r\n", "windows-1252", bytesAt + "36 is no character of windows-1252"},
+        {entry + "ab\xE2\x82", "UTF-8", bytesAt + "36 is no character of UTF-8"},
+        {entry, "no-such-encoding", "Unknown encoding \"no-such-encoding\""}};
+    for (const auto& [source, encoding, message] : cases) {
+        SCOPED_TRACE(message);
+        WriteBytes(temp_.PathOf("target"), "before");
+        request_.sourceEncoding = encoding;
+        const RunOutcome outcome = Convert(ASS, source);
+        EXPECT_NE(OutcomeMessage(outcome).find(message), std::string::npos) << OutcomeMessage(outcome);
+        EXPECT_EQ(outcome.succeeded(), Target() != "before");
     }
 }
 

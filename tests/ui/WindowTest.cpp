@@ -670,6 +670,19 @@ TEST_F(PreviewTest, StepsThroughTheSourceAndSaysWhatItShows)
     QApplication::sendEvent(frame, &drop);
     EXPECT_EQ(Frame().pixelColor(2, 2), QColor(Qt::green));
     EXPECT_EQ(Note("previewFontNote"), "");
+
+    // An ASS script decodes a windows-1251 source as a whole, though one entry is too short to tell: the frame is
+    // the one of the same text in UTF-8.
+    Click("Option4_4");
+    Drop("txtSource", std::string(VARNUTH_SCRIPTS) + "/cp1251.srt");
+    const QImage decoded = Frame();
+    EXPECT_TRUE(frame->accessibleDescription().startsWith(QStringLiteral("<i>Привет!</i> Как дела? / Сегодня")));
+    EXPECT_TRUE(Note("previewFormatNote").contains("1251"));
+    varnuth::test::WriteBytes(folder.PathOf("utf8.srt"),
+                              "1\n00:00:01,000 --> 00:00:04,000\n<i>Привет!</i> Как дела?\n"
+                              "Сегодня хорошая погода, правда?\n");
+    Drop("txtSource", folder.PathOf("utf8.srt"));
+    EXPECT_EQ(Frame(), decoded);
 }
 
 } // namespace

@@ -1,0 +1,20 @@
+# The Windows packages, from build-windows: cpack -G ZIP gives a portable folder, cpack -G NSIS an installer made with
+# Debian's makensis, which puts varnuth-convert.exe on the PATH and registers an uninstaller.
+install(FILES README.md DESTINATION . RENAME README.txt)
+install(FILES packaging/copyright DESTINATION . RENAME COPYRIGHT.txt)
+
+set(CPACK_GENERATOR ZIP NSIS)
+set(CPACK_PACKAGE_NAME Varnuth)
+set(CPACK_PACKAGE_VENDOR Tavendrel)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "subtitle script converter for DVD and video subtitling")
+set(CPACK_PACKAGE_HOMEPAGE_URL "https://varnuth.org/")
+set(CPACK_PACKAGE_INSTALL_DIRECTORY Varnuth)
+set(CPACK_SYSTEM_NAME win64)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_NSIS_DISPLAY_NAME Varnuth)
+set(CPACK_NSIS_PACKAGE_NAME Varnuth)
+set(CPACK_NSIS_MODIFY_PATH ON)
+set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+set(CPACK_NSIS_MENU_LINKS README.txt "Varnuth README")
+set(CPACK_NSIS_URL_INFO_ABOUT "${CPACK_PACKAGE_HOMEPAGE_URL}")
+include(CPack)
