@@ -24,7 +24,9 @@ namespace {
 class NoDialogs final : public DialogHost {
 public:
     std::optional<QString> AskOpenFileName(QWidget*, const QStringList&, const QString&) override { return {}; }
+    std::optional<QStringList> AskOpenFileNames(QWidget*, const QStringList&, const QString&) override { return {}; }
     std::optional<QString> AskSaveFileName(QWidget*, const QStringList&, const QString&, bool) override { return {}; }
+    std::optional<QString> AskFolder(QWidget*, const QString&) override { return {}; }
     std::optional<QFont> AskFont(QWidget*, const QFont&) override { return {}; }
     std::optional<QColor> AskColour(QWidget*, const QColor&) override { return {}; }
     bool AskYesNo(QWidget*, const QString&) override { return false; }

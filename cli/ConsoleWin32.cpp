@@ -1,6 +1,7 @@
 #include "Console.h"
 
 #include "TargetFile.h"
+#include "SystemFiles.h"
 #include "WindowsFiles.h"
 
 #include <windows.h>
@@ -15,6 +16,7 @@
 #include <iostream>
 #include <memory>
 #include <streambuf>
+#include <thread>
 
 namespace {
 
@@ -147,3 +149,37 @@ void InstallInterruptCleanup()
 {
     ::SetConsoleCtrlHandler(EndOnControl, TRUE);
 }
+
+unsigned UsableProcessors()
+{
+    return std::max(1U, std::thread::hardware_concurrency());
+}
+
+// The progress line is redrawn with terminal sequences, which a console follows once asked to.
+std::size_t StandardErrorColumns()
+{
+    HANDLE console = ::GetStdHandle(STD_ERROR_HANDLE);
+    CONSOLE_SCREEN_BUFFER_INFO screen{};
+    DWORD mode = 0;
+    if (::GetConsoleScreenBufferInfo(console, &screen) == 0 || ::GetConsoleMode(console, &mode) == 0
+        || ::SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) == 0) {
+        return 0;
+    }
+    const int columns = screen.srWindow.Right - screen.srWindow.Left + 1;
+    return static_cast<std::size_t>(std::max(columns, 2));
+}
+
+bool IsStandardOutput(const std::string& name)
+{
+    const std::optional<varnuth::FileIdentity> named = varnuth::IdentityOfName(name);
+    varnuth::FileIdentity output;
+    HANDLE handle = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    return named && ::GetFileType(handle) == FILE_TYPE_DISK && varnuth::IdentityOfHandle(handle, output)
+           && output == *named;
+}
+
+// Ctrl+C already ends the command after the handler has removed what is in flight.
+void EndBatchOnInterrupt() {}
+
+// The Windows heap keeps freed blocks for reuse by itself.
+void KeepFreedMemory() {}

@@ -1,10 +1,12 @@
 // varnuth-convert: the window's conversion, run from a shell or a script.
 
 #include "Console.h"
+#include "ConversionBatch.h"
 #include "ConversionRun.h"
 #include "Formats.h"
 #include "SourceEncoding.h"
 #include "StyleSettings.h"
+#include "TargetFile.h"
 
 #include <getopt.h>
 
@@ -28,8 +30,14 @@ constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
 constexpr std::string_view kUsageStart = R"(Usage: varnuth-convert [options] SOURCE TARGET
-Converts a SubRip file to an SSA or ASS script, or a Sonic listing to a SON or STL script.
+  or:  varnuth-convert [options] -t DIR SOURCE...
+Converts a SubRip file to an SSA or ASS script, or a Sonic listing to a SON or STL script. The
+second form converts each SOURCE into DIR, named as the SOURCE with the format's extension
+(ep01.srt into DIR/ep01.ssa). A SOURCE or TARGET of - is standard input or output.
 
+  -t, --target-directory DIR        convert every SOURCE into the folder DIR
+  -j, --jobs N                      with -t, convert N sources at once (default: the number of
+                                    processors this process may use)
 )";
 constexpr std::string_view kUsageRest = R"(      --font NAME                   font face (default VNI-Helve)
       --size TEXT                   font size (default 18)
@@ -50,9 +58,14 @@ constexpr std::string_view kUsageRest = R"(      --font NAME                   f
       --version                     show the version and exit
 
 Prints "N rows finished!!!" and exits 0 on success (for STL, then "M subtitles written" where
-that differs); prints the failure and exits 1 otherwise (the target is then as it was before). Each source line not converted is named on standard
-error. Usage errors, empty names and text values holding a line break, an empty font or size
-exit 2.
+that differs; on standard error when the target is standard output); prints the failure and
+exits 1 otherwise (the target is then as it was before). Each source line not converted is
+named on standard error. With -t, each SOURCE converted prints "SOURCE: N rows finished!!!", in
+the order given; a failure is printed as "varnuth-convert: SOURCE: why", a line not converted as
+"SOURCE:N: why", the other sources are still converted, and the exit status is 1 if any failed.
+Usage errors, empty names and text values holding a line break, an empty font or size exit 2,
+and so do a DIR that is not a folder, two sources that would write one target and a source that
+is another's target.
 )";
 
 // The formats' words come from their table, so that a new format is listed here without a word written twice.
@@ -84,7 +97,12 @@ enum Option : int {
     kVersion,
 };
 
+constexpr const char* kShortOptions = ":f:ht:j:";
+constexpr std::string_view kOptionLetters = "fhtj";
+
 constexpr option kLongOptions[] = {
+    {"target-directory", required_argument, nullptr, 't'},
+    {"jobs", required_argument, nullptr, 'j'},
     {"format", required_argument, nullptr, 'f'},
     {"font", required_argument, nullptr, kFont},
     {"size", required_argument, nullptr, kSize},
@@ -161,8 +179,7 @@ std::string TextOption(std::string_view name, const char* text, bool mayBeEmpty)
 // The option a getopt failure is about: for a grouped short option the letter, not the whole argument.
 std::string FailedOption(char** argv)
 {
-    constexpr std::string_view kShortOptions = "fh";
-    if (optopt > 0 && optopt <= UCHAR_MAX && kShortOptions.find(static_cast<char>(optopt)) == std::string_view::npos) {
+    if (optopt > 0 && optopt <= UCHAR_MAX && kOptionLetters.find(static_cast<char>(optopt)) == std::string_view::npos) {
         return {'-', static_cast<char>(optopt)};
     }
     return argv[optind - 1];
@@ -199,19 +216,74 @@ SettingValue ColourOption(std::string_view name, const char* text)
     return *colour;
 }
 
-enum class Action { Convert, Help, Version };
+enum class Action { Convert, ConvertBatch, Help, Version };
 
 struct Options {
     bool strict = false;
+    std::optional<std::string> targetDirectory;
+    std::optional<unsigned> jobs;
+    std::vector<std::string> sources;
 };
+
+unsigned JobsOption(std::string_view text)
+{
+    constexpr auto kMostJobs = static_cast<unsigned>(kMostTargetsInFlight);
+    unsigned jobs = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), jobs);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || jobs == 0 || jobs > kMostJobs) {
+        throw UsageError{"invalid number of jobs '" + std::string(text) + "': a whole number from 1 to "
+                         + std::to_string(kMostJobs)};
+    }
+    return jobs;
+}
+
+// The command's "-" is a standard stream, as for cat and sed; "./-" names a file.
+void TakeOperands(std::string source, std::string target, ConversionRequest& request)
+{
+    if (source.empty() || target.empty()) {
+        throw UsageError{"SOURCE and TARGET must not be empty"};
+    }
+    request.sourceOpening = source == "-" ? Opening::StandardStream : Opening::ByName;
+    request.targetOpening = target == "-" ? Opening::StandardStream : Opening::ByName;
+    request.sourceName = std::move(source);
+    request.targetName = std::move(target);
+}
+
+Action TakeSources(int argc, char** argv, Options& options)
+{
+    if (optind == argc) {
+        throw UsageError{"SOURCE is needed after -t DIR"};
+    }
+    if (options.targetDirectory->empty()) {
+        throw UsageError{"the target folder must not be empty"};
+    }
+    for (int i = optind; i < argc; ++i) {
+        const std::string_view source(argv[i]);
+        if (source.empty()) {
+            throw UsageError{"SOURCE must not be empty"};
+        }
+        if (source == "-") {
+            throw UsageError{"standard input (-) has no name to give its target in DIR; convert it without -t"};
+        }
+        options.sources.emplace_back(source);
+    }
+    return Action::ConvertBatch;
+}
 
 Action ParseArguments(int argc, char** argv, ConversionRequest& request, StyleSettings& style, Options& options)
 {
     opterr = 0;
     bool playRes = false;
     int code = 0;
-    while ((code = getopt_long(argc, argv, ":f:h", kLongOptions, nullptr)) != -1) {
+    while ((code = getopt_long(argc, argv, kShortOptions, kLongOptions, nullptr)) != -1) {
         switch (code) {
+        case 't':
+            if (options.targetDirectory) {
+                throw UsageError{"only one target folder may be given"};
+            }
+            options.targetDirectory = optarg;
+            break;
+        case 'j': options.jobs = JobsOption(optarg); break;
         case 'f': {
             const FormatEntry* format = FindFormat(optarg);
             if (format == nullptr) {
@@ -256,15 +328,17 @@ Action ParseArguments(int argc, char** argv, ConversionRequest& request, StyleSe
     if (const std::optional<std::string> problem = StyleValuesProblem(request)) {
         throw UsageError{*problem};
     }
+    if (options.targetDirectory) {
+        return TakeSources(argc, argv, options);
+    }
+    if (options.jobs) {
+        throw UsageError{"-j, --jobs is for -t DIR only"};
+    }
     constexpr int kOperands = 2;
     if (argc - optind != kOperands) {
         throw UsageError{argc - optind < kOperands ? "SOURCE and TARGET are both needed" : "too many operands"};
     }
-    request.sourceName = argv[optind];
-    request.targetName = argv[optind + 1];
-    if (request.sourceName.empty() || request.targetName.empty()) {
-        throw UsageError{"SOURCE and TARGET must not be empty"};
-    }
+    TakeOperands(argv[optind], argv[optind + 1], request);
     return Action::Convert;
 }
 
@@ -325,6 +399,13 @@ int ReportFailure(std::string_view message)
     return kExitFailure;
 }
 
+int ReportUsageError(std::string_view message)
+{
+    std::cerr << "varnuth-convert: " << Printable(message) << "\n"
+              << "Usage: varnuth-convert [options] SOURCE TARGET, or -t DIR SOURCE... (see --help)\n";
+    return kExitUsage;
+}
+
 // Like the GNU tools: output that did not arrive is a failure, also for --help and --version.
 int PrintResult(std::string_view text)
 {
@@ -335,17 +416,150 @@ int PrintResult(std::string_view text)
     return 0;
 }
 
-// After a run that finished: the lines it did not convert, on standard error, so the count alone stays on standard
-// output.
-void ReportUnconverted(const UnconvertedLines& unconverted)
+// After a run that finished: the lines it did not convert, on standard error, so the counts alone stay on standard
+// output. Each line is \p linePrefix, its number and why; the note on the rest starts with \p morePrefix.
+void ReportUnconverted(const UnconvertedLines& unconverted, std::string_view linePrefix, std::string_view morePrefix)
 {
     for (const UnconvertedLine& line : unconverted.first) {
-        std::cerr << "varnuth-convert: line " << line.number << ": " << line.reason << '\n';
+        std::cerr << linePrefix << line.number << ": " << line.reason << '\n';
     }
     const long more = unconverted.total - static_cast<long>(unconverted.first.size());
     if (more > 0) {
-        std::cerr << "varnuth-convert: ... and " << more << " more\n";
+        std::cerr << morePrefix << "... and " << more << " more\n";
     }
+}
+
+constexpr std::string_view kClearLine = "\r\033[K";
+
+/// What a batch prints, source by source in the order given, and its progress line while standard error is a
+/// terminal; the batch calls it one source at a time.
+class BatchReport {
+public:
+    BatchReport(const std::vector<ConversionRequest>& requests, bool strict)
+        : requests_(requests), strict_(strict), columns_(StandardErrorColumns())
+    {
+    }
+    BatchReport(const BatchReport&) = delete;
+    BatchReport& operator=(const BatchReport&) = delete;
+
+    void Started(std::size_t index)
+    {
+        inWork_ = index;
+        ShowProgress();
+    }
+
+    void Finished(std::size_t index, const RunOutcome& outcome)
+    {
+        ClearProgress();
+        const std::string source = Printable(requests_[index].sourceName);
+        if (outcome.sourceLooksLikeUtf16) {
+            std::cerr << "varnuth-convert: " << source << ": " << kLooksLikeUtf16 << '\n';
+        }
+        if (outcome.succeeded()) {
+            std::cout << source << ": " << CountLine(outcome) << '\n' << std::flush;
+        } else {
+            std::cerr << "varnuth-convert: " << source << ": " << Printable(outcome.error->description()) << '\n';
+        }
+        if (!outcome.decodedFrom.empty()) {
+            std::cerr << "varnuth-convert: " << source << ": " << DecodedFromNote(outcome.decodedFrom) << '\n';
+        }
+        ReportUnconverted(outcome.unconverted, source + ":", "varnuth-convert: " + source + ": ");
+        failed_ = failed_ || !outcome.succeeded() || (strict_ && outcome.unconverted.total > 0);
+        ++done_;
+        ShowProgress();
+    }
+
+    /// The exit status of the whole batch.
+    int End()
+    {
+        ClearProgress();
+        if (!std::cout) {
+            return ReportFailure(std::string("write error on standard output: ") + std::strerror(errno));
+        }
+        return failed_ ? kExitFailure : 0;
+    }
+
+private:
+    void ShowProgress()
+    {
+        if (columns_ == 0 || done_ == requests_.size()) {
+            return;
+        }
+        std::string line = "varnuth-convert: " + std::to_string(done_) + " of " + std::to_string(requests_.size())
+                           + " done, converting " + Printable(requests_[inWork_].sourceName);
+        // One line less than the terminal's width, or the next redraw would start a line below; never half of a
+        // UTF-8 character.
+        if (line.size() >= columns_) {
+            std::size_t cut = columns_ - 1;
+            while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0U) == 0x80U) {
+                --cut;
+            }
+            line.resize(cut);
+        }
+        std::cerr << kClearLine << line << std::flush;
+        shown_ = true;
+    }
+
+    void ClearProgress()
+    {
+        if (shown_) {
+            std::cerr << kClearLine << std::flush;
+            shown_ = false;
+        }
+    }
+
+    const std::vector<ConversionRequest>& requests_;
+    bool strict_;
+    std::size_t columns_;
+    bool shown_ = false;
+    bool failed_ = false;
+    std::size_t done_ = 0;
+    std::size_t inWork_ = 0;
+};
+
+int ConvertOne(const ConversionRequest& request, StyleSettings& style, const Options& options)
+{
+    // The count must not mix into a script written to standard output, whether as "-" or as another name of it.
+    const bool messageToStandardError =
+        request.targetOpening == Opening::StandardStream || IsStandardOutput(request.targetName);
+    const RunOutcome outcome = PerformConversion(request, style);
+    if (outcome.sourceLooksLikeUtf16) {
+        std::cerr << "varnuth-convert: " << kLooksLikeUtf16 << '\n';
+    }
+    if (!outcome.succeeded()) {
+        return ReportFailure(outcome.error->description());
+    }
+    const std::string message = CountMessage(outcome) + '\n';
+    int printed = 0;
+    if (messageToStandardError) {
+        std::cerr << message;
+    } else {
+        printed = PrintResult(message);
+    }
+    if (!outcome.decodedFrom.empty()) {
+        std::cerr << "varnuth-convert: " << DecodedFromNote(outcome.decodedFrom) << '\n';
+    }
+    ReportUnconverted(outcome.unconverted, "varnuth-convert: line ", "varnuth-convert: ");
+    return printed == 0 && options.strict && outcome.unconverted.total > 0 ? kExitFailure : printed;
+}
+
+// Every refusal comes before the first target is written.
+int ConvertBatch(const ConversionRequest& model, StyleSettings& style, const Options& options)
+{
+    std::vector<ConversionRequest> requests;
+    try {
+        requests = PlanBatch(options.sources, *options.targetDirectory, model);
+    } catch (const RunError& error) {
+        return ReportUsageError(error.description());
+    }
+    KeepFreedMemory();
+    BatchReport report(requests, options.strict);
+    BatchControl control;
+    control.jobs = options.jobs.value_or(UsableProcessors());
+    control.started = [&report](std::size_t index) { report.Started(index); };
+    control.finished = [&report](std::size_t index, const RunOutcome& outcome) { report.Finished(index, outcome); };
+    static_cast<void>(PerformBatch(requests, style, control));
+    return report.End();
 }
 
 } // namespace
@@ -368,29 +582,17 @@ int main(int argc, char** argv)
     request.marginRight = kDefaultMarginRight;
     request.marginBottom = kDefaultMarginBottom;
     Options options;
+    Action action = Action::Convert;
     try {
-        switch (ParseArguments(static_cast<int>(arguments.size()), pointers.data(), request, style, options)) {
-        case Action::Help: return PrintResult(Usage());
-        case Action::Version: return PrintResult("varnuth-convert " VARNUTH_VERSION "\n");
-        case Action::Convert: break;
-        }
+        action = ParseArguments(static_cast<int>(arguments.size()), pointers.data(), request, style, options);
     } catch (const UsageError& error) {
-        std::cerr << "varnuth-convert: " << Printable(error.message) << "\n"
-                  << "Usage: varnuth-convert [options] SOURCE TARGET (see --help)\n";
-        return kExitUsage;
+        return ReportUsageError(error.message);
     }
-
-    const RunOutcome outcome = PerformConversion(request, style);
-    if (outcome.sourceLooksLikeUtf16) {
-        std::cerr << "varnuth-convert: " << kLooksLikeUtf16 << '\n';
+    switch (action) {
+    case Action::Help: return PrintResult(Usage());
+    case Action::Version: return PrintResult("varnuth-convert " VARNUTH_VERSION "\n");
+    case Action::ConvertBatch: EndBatchOnInterrupt(); return ConvertBatch(request, style, options);
+    case Action::Convert: break;
     }
-    if (!outcome.succeeded()) {
-        return ReportFailure(outcome.error->description());
-    }
-    const int printed = PrintResult(CountMessage(outcome) + '\n');
-    if (!outcome.decodedFrom.empty()) {
-        std::cerr << "varnuth-convert: " << DecodedFromNote(outcome.decodedFrom) << '\n';
-    }
-    ReportUnconverted(outcome.unconverted);
-    return printed == 0 && options.strict && outcome.unconverted.total > 0 ? kExitFailure : printed;
+    return ConvertOne(request, style, options);
 }

@@ -8,6 +8,10 @@ namespace varnuth {
 
 enum class OutputFormat { SSA, SON, STL, ASS };
 
+/// How a run reaches a file: by its name, or, for the command's "-", as the process's own standard input or output,
+/// used as it is open (never reopened, never emptied).
+enum class Opening { ByName, StandardStream };
+
 /// A check box's three states, as the window's Bold and Italic boxes hold them.
 enum class CheckState { Unchecked, Checked, Greyed };
 
@@ -29,6 +33,8 @@ struct ConversionRequest {
     int playResX = kDefaultPlayResX; // the ASS script's frame, in which sizes and margins are measured
     int playResY = kDefaultPlayResY;
     std::string sourceEncoding = {}; // for a UTF-8 script, the iconv name of the source's encoding; empty: detect it
+    Opening sourceOpening = Opening::ByName;
+    Opening targetOpening = Opening::ByName;
 };
 
 } // namespace varnuth

@@ -28,12 +28,14 @@ void ConvertFiles(const ConversionRequest& request, StyleSettings& style, const 
     const FormatEntry& format = FormatOf(request.format);
     std::string encoding;
     if (format.utf8Text) {
-        encoding = request.sourceEncoding.empty() ? DetectSourceEncoding(request.sourceName) : request.sourceEncoding;
+        // Standard input cannot be read twice: without a name for its encoding it is taken as UTF-8.
+        const bool detect = request.sourceEncoding.empty() && request.sourceOpening == Opening::ByName;
+        encoding = detect ? DetectSourceEncoding(request.sourceName) : request.sourceEncoding;
     }
-    LineReader source(request.sourceName, &control, encoding);
+    LineReader source(request.sourceName, &control, encoding, request.sourceOpening);
     outcome.decodedFrom = source.DecodedFrom();
     outcome.sourceLooksLikeUtf16 = source.LooksLikeUtf16();
-    LineWriter target(request.targetName, source.Identity(), control.cancel);
+    LineWriter target(request.targetName, source.Identity(), control.cancel, request.targetOpening);
     try {
         // Players read the encoding from the mark; a UTF-16 source has been decoded to UTF-8, whose mark this is.
         if (source.HasByteOrderMark()) {

@@ -17,10 +17,11 @@ constexpr std::size_t kPrefixRoom = 256;
 } // namespace
 
 LineReader::LineReader(const std::string& name, const RunControl* control, std::size_t bufferSize,
-                       const std::string& encoding)
-    : name_(name), control_(control), decoder_(name, encoding), buffer_(std::max(bufferSize, kSmallestBuffer) + kScanWidth)
+                       const std::string& encoding, Opening opening)
+    : name_(name), control_(control), decoder_(name, encoding),
+      buffer_(std::max(bufferSize, kSmallestBuffer) + kScanWidth)
 {
-    file_.reset(OpenSourceFile(name));
+    file_.reset(opening == Opening::StandardStream ? OpenStandardInput(name) : OpenSourceFile(name));
     // The byte-order mark must be known before the target's first line is written.
     Refill();
     Rescan();

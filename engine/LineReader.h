@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ConversionRequest.h"
 #include "RunControl.h"
 #include "SourceDecoder.h"
 #include "TargetFile.h"
@@ -37,15 +38,19 @@ public:
     /// Opens \p name for reading and reads its start; throws RunError if it is missing, not a regular file,
     /// unreadable, or UTF-16 that cannot be decoded. \p control, if given, hears of every buffer read and may stop
     /// the reading with a RunError "Cancelled". A source without a byte-order mark is decoded from \p encoding, an
-    /// iconv name, unless it is empty.
-    explicit LineReader(const std::string& name, const RunControl* control = nullptr, const std::string& encoding = {})
-        : LineReader(name, control, kDefaultBufferSize, encoding)
+    /// iconv name, unless it is empty. A standard stream is read from where it stands, whatever it is.
+    explicit LineReader(const std::string& name, const RunControl* control = nullptr, const std::string& encoding = {},
+                        Opening opening = Opening::ByName)
+        : LineReader(name, control, kDefaultBufferSize, encoding, opening)
     {
     }
 
     /// Reads with a buffer of \p bufferSize bytes (at least kSmallestBuffer), so that tests can split lines and
     /// terminators at every position.
-    LineReader(const std::string& name, std::size_t bufferSize) : LineReader(name, nullptr, bufferSize, {}) {}
+    LineReader(const std::string& name, std::size_t bufferSize)
+        : LineReader(name, nullptr, bufferSize, {}, Opening::ByName)
+    {
+    }
 
     /// Whether the source starts with a byte-order mark, so that the target can start with one too.
     [[nodiscard]] bool HasByteOrderMark() const noexcept { return decoder_.HadByteOrderMark(); }
@@ -124,8 +129,8 @@ public:
     void Close() noexcept;
 
 private:
-    LineReader(const std::string& name, const RunControl* control, std::size_t bufferSize,
-               const std::string& encoding);
+    LineReader(const std::string& name, const RunControl* control, std::size_t bufferSize, const std::string& encoding,
+               Opening opening);
     // CR LF, CR alone and LF alone all end a line, so files from any platform read alike.
     static constexpr char kCarriageReturn = '\r';
     static constexpr char kLineFeed = '\n';

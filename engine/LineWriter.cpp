@@ -9,8 +9,8 @@
 
 namespace varnuth {
 
-LineWriter::LineWriter(const std::string& name, FileIdentity source, const std::atomic<bool>* cancel)
-    : target_(std::in_place, name, source, cancel)
+LineWriter::LineWriter(const std::string& name, FileIdentity source, const std::atomic<bool>* cancel, Opening opening)
+    : target_(std::in_place, name, source, cancel, opening)
 {
 }
 

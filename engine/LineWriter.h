@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ConversionRequest.h"
 #include "TargetFile.h"
 
 #include <algorithm>
@@ -18,7 +19,8 @@ namespace varnuth {
 class LineWriter {
 public:
     /// Opens the output for \p name (see TargetFile); throws RunError if it cannot be written or is \p source.
-    LineWriter(const std::string& name, FileIdentity source, const std::atomic<bool>* cancel = nullptr);
+    LineWriter(const std::string& name, FileIdentity source, const std::atomic<bool>* cancel = nullptr,
+               Opening opening = Opening::ByName);
     /// Appends the lines to \p memory instead, as a preview does: the same bytes, nothing on disk.
     explicit LineWriter(std::string& memory);
     LineWriter(const LineWriter&) = delete;

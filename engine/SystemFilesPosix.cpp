@@ -53,4 +53,36 @@ FileIdentity IdentityOfSource(std::FILE* file, const std::string& name)
     return {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
 }
 
+std::FILE* OpenStandardInput(const std::string& name)
+{
+    const int descriptor = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
+    std::FILE* const file = descriptor < 0 ? nullptr : ::fdopen(descriptor, "rb");
+    if (file == nullptr) {
+        const int error = errno;
+        if (descriptor >= 0) {
+            ::close(descriptor);
+        }
+        throw RunError(std::error_code(error, std::generic_category()), SourceContext(name));
+    }
+    return file;
+}
+
+std::optional<FileIdentity> IdentityOfName(const std::string& name)
+{
+    struct stat status {};
+    if (::stat(name.c_str(), &status) != 0) {
+        return std::nullopt;
+    }
+    return FileIdentity{static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
+}
+
+int FolderError(const std::string& name)
+{
+    struct stat status {};
+    if (::stat(name.c_str(), &status) != 0) {
+        return errno;
+    }
+    return S_ISDIR(status.st_mode) ? 0 : ENOTDIR;
+}
+
 } // namespace varnuth

@@ -149,4 +149,42 @@ FileIdentity IdentityOfSource(std::FILE* file, const std::string& name)
     return identity;
 }
 
+std::FILE* OpenStandardInput(const std::string& name)
+{
+    const int descriptor = ::_dup(0);
+    std::FILE* const file = descriptor < 0 ? nullptr : ::_fdopen(descriptor, "rb");
+    if (file == nullptr) {
+        const int error = errno;
+        if (descriptor >= 0) {
+            ::_close(descriptor);
+        }
+        throw RunError(std::error_code(error, std::generic_category()), SourceContext(name));
+    }
+    ::_setmode(descriptor, _O_BINARY);
+    return file;
+}
+
+std::optional<FileIdentity> IdentityOfName(const std::string& name)
+{
+    constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    HANDLE probe = ::CreateFileW(SystemName(name).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (probe == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    FileIdentity identity;
+    const bool known = IdentityOfHandle(probe, identity);
+    ::CloseHandle(probe);
+    return known ? std::optional(identity) : std::nullopt;
+}
+
+int FolderError(const std::string& name)
+{
+    const DWORD attributes = ::GetFileAttributesW(SystemName(name).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return ErrorNumberOf(::GetLastError());
+    }
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? 0 : ENOTDIR;
+}
+
 } // namespace varnuth

@@ -30,7 +30,7 @@ constexpr std::string_view kLost = "; the old target file is lost: it holds only
 
 // ---- The temporary files in flight, where a signal handler finds them without allocating or locking ----
 
-constexpr std::size_t kSlots = 64;
+constexpr std::size_t kSlots = kMostTargetsInFlight;
 constexpr std::size_t kNameRoom = 256;
 
 enum SlotState : int {
@@ -312,6 +312,7 @@ struct TargetFile::Platform {
     }
 
     void Open();
+    void OpenStandardOutput();
     void UseDirectly(int file, bool descriptorName);
     void OpenExisting(const struct stat& found);
     [[nodiscard]] bool CreateTemporary();
@@ -623,11 +624,29 @@ void TargetFile::Platform::Discard() noexcept
     Close(folder);
 }
 
-TargetFile::TargetFile(const std::string& name, FileIdentity source, const std::atomic<bool>* cancel)
+// A duplicate of the process's own descriptor, so that it stays open; a terminal may be both the source and the
+// target.
+void TargetFile::Platform::OpenStandardOutput()
+{
+    mode = Mode::kDirect;
+    descriptor = Lifted(::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0));
+    struct stat opened {};
+    if (descriptor < 0 || ::fstat(descriptor, &opened) != 0) {
+        throw OpenFailure(errno, name);
+    }
+    if (S_ISREG(opened.st_mode)) {
+        mode = Mode::kInPlace;
+        if (IdentityOf(opened) == source) {
+            throw OpenFailure(EEXIST, name, "it is the source file");
+        }
+    }
+}
+
+TargetFile::TargetFile(const std::string& name, FileIdentity source, const std::atomic<bool>* cancel, Opening opening)
     : platform_(std::make_unique<Platform>(name, source, cancel))
 {
     try {
-        platform_->Open();
+        opening == Opening::StandardStream ? platform_->OpenStandardOutput() : platform_->Open();
     } catch (...) {
         platform_->Discard();
         throw;

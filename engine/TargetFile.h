@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ConversionRequest.h"
+
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -16,6 +18,9 @@ struct FileIdentity {
     friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
 };
 
+/// How many targets may be written at once: the clean-up after a signal follows that many temporary files.
+inline constexpr std::size_t kMostTargetsInFlight = 64;
+
 /// Where a run's output goes.
 ///
 /// A regular file (or a new name, or a link, which is replaced and never followed) is written as a hidden
@@ -28,8 +33,10 @@ struct FileIdentity {
 class TargetFile {
 public:
     /// Opens the output for \p name; throws RunError if it cannot be written or is the file \p source. A write that
-    /// waits for a pipe gives up with "Cancelled" once \p cancel is true.
-    TargetFile(const std::string& name, FileIdentity source, const std::atomic<bool>* cancel = nullptr);
+    /// waits for a pipe gives up with "Cancelled" once \p cancel is true. Standard output is written where it
+    /// stands, after whatever it holds, and \p name only names it in messages.
+    TargetFile(const std::string& name, FileIdentity source, const std::atomic<bool>* cancel = nullptr,
+               Opening opening = Opening::ByName);
     TargetFile(const TargetFile&) = delete;
     TargetFile& operator=(const TargetFile&) = delete;
     ~TargetFile();

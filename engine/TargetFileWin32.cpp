@@ -152,6 +152,7 @@ struct TargetFile::Platform {
     explicit Platform(const std::string& name) : name_(name) {}
 
     void Open(FileIdentity source);
+    void OpenStandardOutput(FileIdentity source);
     void OpenDirectly(int flags);
     enum LinkRule { kRefuseLink, kFollowLink };
     void OpenInPlace(FileIdentity source, LinkRule links);
@@ -169,10 +170,27 @@ struct TargetFile::Platform {
 };
 
 // A pipe here is written with blocking writes, so \p cancel is not needed to end a wait.
-TargetFile::TargetFile(const std::string& name, FileIdentity source, [[maybe_unused]] const std::atomic<bool>* cancel)
+TargetFile::TargetFile(const std::string& name, FileIdentity source, [[maybe_unused]] const std::atomic<bool>* cancel,
+                       Opening opening)
     : platform_(std::make_unique<Platform>(name))
 {
-    platform_->Open(source);
+    opening == Opening::StandardStream ? platform_->OpenStandardOutput(source) : platform_->Open(source);
+}
+
+// A duplicate, so the process's own descriptor stays open; a console may be both the source and the target.
+void TargetFile::Platform::OpenStandardOutput(FileIdentity source)
+{
+    descriptor_ = ::_dup(1);
+    if (descriptor_ < 0) {
+        throw OpenFailure(errno, name_);
+    }
+    ::_setmode(descriptor_, _O_BINARY);
+    FileIdentity identity;
+    regular_ = ::GetFileType(HandleOf(descriptor_)) == FILE_TYPE_DISK;
+    if (regular_ && IdentityOfHandle(HandleOf(descriptor_), identity) && identity == source) {
+        Discard();
+        throw OpenFailure(EEXIST, name_, "it is the source file");
+    }
 }
 
 TargetFile::~TargetFile()

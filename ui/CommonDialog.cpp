@@ -11,9 +11,10 @@ CommonDialog::CommonDialog(std::unique_ptr<DialogHost> host, QWidget* owner) : h
 
 bool CommonDialog::ShowOpen()
 {
-    const std::optional<QString> chosen = host_->AskOpenFileName(owner_, NameFilters(Filter), FileName);
-    if (chosen) {
-        FileName = *chosen;
+    const std::optional<QStringList> chosen = host_->AskOpenFileNames(owner_, NameFilters(Filter), FileName);
+    if (chosen && !chosen->isEmpty()) {
+        FileNames = *chosen;
+        FileName = FileNames.front();
     }
     return chosen.has_value();
 }
@@ -24,6 +25,15 @@ bool CommonDialog::ShowSave()
         host_->AskSaveFileName(owner_, NameFilters(Filter), FileName, (Flags & kOverwritePrompt) != 0);
     if (chosen) {
         FileName = *chosen;
+    }
+    return chosen.has_value();
+}
+
+bool CommonDialog::ShowFolder()
+{
+    const std::optional<QString> chosen = host_->AskFolder(owner_, InitDir);
+    if (chosen) {
+        InitDir = *chosen;
     }
     return chosen.has_value();
 }

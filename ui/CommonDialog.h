@@ -18,6 +18,7 @@ public:
     // Each Show operation returns whether the user confirmed; a cancel changes no value.
     bool ShowOpen();
     bool ShowSave();
+    bool ShowFolder(); // a folder into InitDir, where it also starts
     bool ShowFont();
     bool ShowColor();
     /// Not one of the component's dialogs: a yes-or-no question over the owner, served by the same host.
@@ -27,6 +28,8 @@ public:
     [[nodiscard]] DialogHost& Host() const { return *host_; }
 
     QString FileName;
+    QStringList FileNames; // every file the open dialog chose, FileName the first
+    QString InitDir;
     QString Filter; // "description|pattern|description|pattern..."
     std::int32_t Flags = 0;
     QString FontName;

@@ -4,9 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QUrl>
-
-namespace {
 
 QStringList DroppedFileNames(const QMimeData* data)
 {
@@ -19,13 +18,33 @@ QStringList DroppedFileNames(const QMimeData* data)
     return fileNames;
 }
 
-} // namespace
-
 void FileNameBox::takeFiles(const QStringList& fileNames)
 {
-    if (!fileNames.isEmpty()) {
-        setText(QFileInfo(fileNames.front()).absoluteFilePath());
+    QStringList fullNames;
+    for (const QString& name : fileNames) {
+        fullNames << QFileInfo(name).absoluteFilePath();
     }
+    if (fullNames.size() == 1) {
+        setText(fullNames.front());
+    } else if (!fullNames.isEmpty()) {
+        setText(QLatin1Char('"') + fullNames.join(QStringLiteral("\" \"")) + QLatin1Char('"'));
+    }
+}
+
+// A text that is not wholly a list of quoted names is one name, quotes and all.
+QStringList FileNameBox::fileNames() const
+{
+    static const QRegularExpression list(QStringLiteral(R"re(^\s*(?:"[^"]+"\s*)+$)re"));
+    static const QRegularExpression quoted(QStringLiteral(R"re("([^"]+)")re"));
+    const QString content = text();
+    if (!list.match(content).hasMatch()) {
+        return content.isEmpty() ? QStringList() : QStringList{content};
+    }
+    QStringList names;
+    for (const QRegularExpressionMatch& match : quoted.globalMatch(content)) {
+        names << match.captured(1);
+    }
+    return names;
 }
 
 std::string FileNameBox::fileNameBytes() const
@@ -60,14 +79,13 @@ void FileNameBox::dropEvent(QDropEvent* event)
         QLineEdit::dropEvent(event);
         return;
     }
-    takeFiles(fileNames);
-    // A file URL holds the name's bytes percent-encoded; toLocalFile() would take them for UTF-8.
-    for (const QUrl& url : event->mimeData()->urls()) {
-        if (url.isLocalFile()) {
-            droppedBytes_ = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
-            droppedText_ = text();
-            break;
-        }
-    }
     event->acceptProposedAction();
+    emit filesDropped(fileNames);
+    // A file URL holds the name's bytes percent-encoded; toLocalFile() would take them for UTF-8. Kept for a single
+    // name taken by this box.
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (fileNames.size() == 1 && urls.size() == 1 && urls.front().isLocalFile()) {
+        droppedBytes_ = QByteArray::fromPercentEncoding(urls.front().path(QUrl::FullyEncoded).toLatin1());
+        droppedText_ = text();
+    }
 }

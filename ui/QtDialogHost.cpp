@@ -22,6 +22,19 @@ std::optional<QString> QtDialogHost::AskOpenFileName(QWidget* parent, const QStr
                                                QFileDialog::HideNameFilterDetails));
 }
 
+std::optional<QStringList> QtDialogHost::AskOpenFileNames(QWidget* parent, const QStringList& nameFilters,
+                                                          const QString& startName)
+{
+    const QStringList chosen = QFileDialog::getOpenFileNames(
+        parent, {}, startName, nameFilters.join(QStringLiteral(";;")), nullptr, QFileDialog::HideNameFilterDetails);
+    return chosen.isEmpty() ? std::nullopt : std::optional(chosen);
+}
+
+std::optional<QString> QtDialogHost::AskFolder(QWidget* parent, const QString& startFolder)
+{
+    return Chosen(QFileDialog::getExistingDirectory(parent, {}, startFolder));
+}
+
 std::optional<QString> QtDialogHost::AskSaveFileName(QWidget* parent, const QStringList& nameFilters,
                                                      const QString& startName, bool confirmOverwrite)
 {

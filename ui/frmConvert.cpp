@@ -5,15 +5,19 @@
 #include "FileNameBox.h"
 #include "PreviewWindow.h"
 
+#include "ConversionBatch.h"
 #include "Formats.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDropEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QLabel>
 #include <QProgressBar>
 #include <QProgressDialog>
@@ -22,8 +26,11 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
+#include <optional>
+#include <vector>
 #include <type_traits>
 
 namespace {
@@ -111,17 +118,18 @@ constexpr int kProgressIntervalMs = 100;
 
 } // namespace
 
-/// One conversion on its own thread. The run works on a copy of the style settings, so the window may go on
-/// changing its own while the run reads them.
+/// The conversions of one Convert, one after another on their own thread. They work on a copy of the style
+/// settings, so the window may go on changing its own while the runs read them.
 struct frmConvert::Run {
     explicit Run(varnuth::StyleSettings windowStyle) : style(std::move(windowStyle)) {}
 
     varnuth::StyleSettings style;
-    varnuth::ConversionRequest request;
-    std::int64_t sourceSize = 0;
+    std::vector<varnuth::ConversionRequest> requests;
+    std::vector<std::int64_t> sourceSizes;
     std::atomic<bool> cancel = false;
+    std::atomic<std::size_t> inWork = 0;
     std::atomic<std::uint64_t> bytesRead = 0;
-    varnuth::RunOutcome outcome;
+    std::vector<varnuth::RunOutcome> outcomes;
 };
 
 frmConvert::frmConvert(std::unique_ptr<DialogHost> dialogs, varnuth::ShowMessage showMessage,
@@ -136,6 +144,7 @@ frmConvert::frmConvert(std::unique_ptr<DialogHost> dialogs, varnuth::ShowMessage
     createControls();
     connectActions();
     loadDefaults();
+    setAcceptDrops(true);
     sourceNameBox_->setFocus();
 }
 
@@ -300,6 +309,8 @@ void frmConvert::connectActions()
     connect(fontButton_, &QPushButton::clicked, this, &frmConvert::chooseFont);
     connect(formatGroup_, &QButtonGroup::idClicked, this, &frmConvert::applyFormat);
     connect(convertButton_, &QPushButton::clicked, this, &frmConvert::convert);
+    connect(sourceNameBox_, &FileNameBox::filesDropped, this, &frmConvert::openSources);
+    connect(targetNameBox_, &FileNameBox::filesDropped, this, &frmConvert::takeDroppedTargets);
     connect(closeButton_, &QPushButton::clicked, this, &QWidget::close);
     connect(previewButton_, &QPushButton::clicked, this, &frmConvert::openPreview);
     // Every value the preview shows; the font's arrive through the boxes that show them.
@@ -353,16 +364,58 @@ void frmConvert::openSources(const QStringList& fileNames)
     sourceNameBox_->takeFiles(fileNames);
 }
 
+// One file is the target; several can only be sources.
+void frmConvert::takeDroppedTargets(const QStringList& fileNames)
+{
+    if (fileNames.size() == 1) {
+        targetNameBox_->takeFiles(fileNames);
+    } else {
+        openSources(fileNames);
+    }
+}
+
+void frmConvert::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DroppedFileNames(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+// Files dropped anywhere else on the window are sources.
+void frmConvert::dropEvent(QDropEvent* event)
+{
+    const QStringList fileNames = DroppedFileNames(event->mimeData());
+    if (!fileNames.isEmpty()) {
+        event->acceptProposedAction();
+        openSources(fileNames);
+    }
+}
+
 void frmConvert::chooseSource()
 {
     dialogs_.Filter = kSourceFilter;
-    if (dialogs_.ShowOpen() && !dialogs_.FileName.isEmpty()) {
-        sourceNameBox_->setText(dialogs_.FileName);
+    if (dialogs_.ShowOpen() && !dialogs_.FileNames.isEmpty()) {
+        sourceNameBox_->takeFiles(dialogs_.FileNames);
+    }
+}
+
+// Several sources go into a folder, which starts where they are when none is named yet.
+void frmConvert::chooseTargetFolder()
+{
+    const QStringList sources = sourceNameBox_->fileNames();
+    dialogs_.InitDir = targetNameBox_->text().isEmpty() ? QFileInfo(sources.front()).absolutePath()
+                                                        : targetNameBox_->text();
+    if (dialogs_.ShowFolder()) {
+        targetNameBox_->setText(dialogs_.InitDir);
     }
 }
 
 void frmConvert::chooseTarget()
 {
+    if (sourceNameBox_->fileNames().size() > 1) {
+        chooseTargetFolder();
+        return;
+    }
     dialogs_.Flags = CommonDialog::kOverwritePrompt;
     dialogs_.Filter = QString::fromStdString(varnuth::TargetFilter());
     if (dialogs_.ShowSave() && !dialogs_.FileName.isEmpty()) {
@@ -434,6 +487,30 @@ void frmConvert::updatePreview()
     }
 }
 
+// Several sources go into the target folder, each under its own name; nothing starts if any of them cannot.
+std::optional<std::vector<varnuth::ConversionRequest>> frmConvert::gatherRequests()
+{
+    varnuth::ConversionRequest request = gatherRequest();
+    const QStringList sources = sourceNameBox_->fileNames();
+    if (sources.size() <= 1) {
+        // One name in quotes is that name; otherwise the box's own bytes stand.
+        if (sources.size() == 1 && sources.front() != sourceNameBox_->text()) {
+            request.sourceName = QFile::encodeName(sources.front()).toStdString();
+        }
+        return std::vector{request};
+    }
+    std::vector<std::string> sourceNames;
+    for (const QString& source : sources) {
+        sourceNames.push_back(QFile::encodeName(source).toStdString());
+    }
+    try {
+        return varnuth::PlanBatch(sourceNames, request.targetName, request);
+    } catch (const varnuth::RunError& error) {
+        showMessage_(error.description());
+        return std::nullopt;
+    }
+}
+
 // An empty name would convert nothing, so it is no run: the message says which box to fill.
 bool frmConvert::namesAreGiven()
 {
@@ -461,25 +538,46 @@ bool frmConvert::mayReplaceTarget()
     return true;
 }
 
-// The run goes on its own thread so that the window keeps painting and can offer Cancel; a progress dialog
-// appears once the run looks like lasting more than half a second. It leaves the window free, so that closing
-// it can stop the run.
+// Each existing target of a batch would be replaced too; one question covers them all.
+bool frmConvert::mayReplaceTargets(const std::vector<varnuth::ConversionRequest>& requests)
+{
+    const auto existing = std::count_if(requests.begin(), requests.end(), [](const varnuth::ConversionRequest& request) {
+        return QFileInfo(QFile::decodeName(QByteArray::fromStdString(request.targetName))).isFile();
+    });
+    return existing == 0
+           || dialogs_.AskYesNo(QStringLiteral("%1 of the %2 targets already exist in \"%3\".\nDo you want to replace them?")
+                                    .arg(existing)
+                                    .arg(requests.size())
+                                    .arg(targetNameBox_->text()));
+}
+
+// The runs go on their own thread so that the window keeps painting and can offer Cancel; a progress dialog
+// appears once they look like lasting more than half a second. They leave the window free, so that closing it can
+// stop them.
 void frmConvert::convert()
 {
-    if (!namesAreGiven() || !mayReplaceTarget()) {
+    if (!namesAreGiven()) {
+        return;
+    }
+    std::optional<std::vector<varnuth::ConversionRequest>> requests = gatherRequests();
+    if (!requests || !(requests->size() == 1 ? mayReplaceTarget() : mayReplaceTargets(*requests))) {
         return;
     }
     run_ = std::make_unique<Run>(style_);
-    run_->request = gatherRequest();
-    std::error_code unknown;
-    run_->sourceSize = static_cast<std::int64_t>(std::filesystem::file_size(run_->request.sourceName, unknown));
-    run_->sourceSize = unknown ? 0 : run_->sourceSize;
+    run_->requests = std::move(*requests);
+    for (const varnuth::ConversionRequest& request : run_->requests) {
+        std::error_code unknown;
+        const auto size = static_cast<std::int64_t>(std::filesystem::file_size(request.sourceName, unknown));
+        run_->sourceSizes.push_back(unknown ? 0 : size);
+    }
+    const bool measured = std::all_of(run_->sourceSizes.begin(), run_->sourceSizes.end(),
+                                      [](std::int64_t size) { return size > 0; });
     convertButton_->setEnabled(false);
     setCursor(Qt::BusyCursor);
 
-    progress_ =
-        new QProgressDialog(QStringLiteral("Converting \"%1\"...").arg(QFileInfo(sourceNameBox_->text()).fileName()),
-                            QStringLiteral("Cancel"), 0, run_->sourceSize > 0 ? kProgressSteps : 0, this);
+    const QString firstName = QFileInfo(sourceNameBox_->fileNames().front()).fileName();
+    progress_ = new QProgressDialog(QStringLiteral("Converting \"%1\"...").arg(firstName), QStringLiteral("Cancel"), 0,
+                                    measured ? kProgressSteps * static_cast<int>(run_->requests.size()) : 0, this);
     progress_->setObjectName(QStringLiteral("progress"));
     auto* bar = new QProgressBar(progress_);
     bar->setAccessibleName(QStringLiteral("Conversion progress"));
@@ -495,26 +593,44 @@ void frmConvert::convert()
     progressTimer_->setInterval(kProgressIntervalMs);
     connect(progressTimer_, &QTimer::timeout, this, &frmConvert::showProgress);
 
-    varnuth::RunControl control{[run, hook = onRunProgress_](std::uint64_t bytesRead) {
-                                    run->bytesRead = bytesRead;
-                                    if (hook) {
-                                        hook(bytesRead);
-                                    }
-                                },
-                                &run->cancel};
+    varnuth::BatchControl control;
+    control.cancel = &run->cancel;
+    control.started = [run](std::size_t index) {
+        run->bytesRead = 0;
+        run->inWork = index;
+    };
+    control.progress = [run, hook = onRunProgress_](std::size_t, std::uint64_t bytesRead) {
+        run->bytesRead = bytesRead;
+        if (hook) {
+            hook(bytesRead);
+        }
+    };
     runThread_ = QThread::create([run, control = std::move(control)] {
-        run->outcome = varnuth::PerformConversion(run->request, run->style, control);
+        run->outcomes = varnuth::PerformBatch(run->requests, run->style, control);
     });
     connect(runThread_, &QThread::finished, this, &frmConvert::finishRun);
     progressTimer_->start();
     runThread_->start();
 }
 
+// Each file counts the same in the batch's progress, however large; several files are named one by one.
 void frmConvert::showProgress()
 {
-    if (run_->sourceSize > 0 && !progress_->wasCanceled()) {
-        const auto done = std::min<std::uint64_t>(run_->bytesRead, static_cast<std::uint64_t>(run_->sourceSize));
-        progress_->setValue(static_cast<int>(done * kProgressSteps / static_cast<std::uint64_t>(run_->sourceSize)));
+    if (progress_->wasCanceled()) {
+        return;
+    }
+    const std::size_t index = run_->inWork;
+    const std::size_t files = run_->requests.size();
+    if (files > 1) {
+        const QString name = QFileInfo(QFile::decodeName(QByteArray::fromStdString(run_->requests[index].sourceName)))
+                                 .fileName();
+        progress_->setLabelText(QStringLiteral("File %1 of %2: %3").arg(index + 1).arg(files).arg(name));
+    }
+    if (progress_->maximum() > 0) {
+        const auto size = static_cast<std::uint64_t>(run_->sourceSizes[index]);
+        const std::uint64_t done = std::min<std::uint64_t>(run_->bytesRead, size);
+        progress_->setValue(static_cast<int>(index) * kProgressSteps
+                            + static_cast<int>(done * kProgressSteps / size));
     }
 }
 
@@ -531,9 +647,13 @@ void frmConvert::finishRun()
     style_.bold = run_->style.bold;
     style_.italic = run_->style.italic;
     style_.txtAlignment = run_->style.txtAlignment;
-    const std::string message = varnuth::OutcomeMessage(run_->outcome);
+    const std::vector<varnuth::RunOutcome>& outcomes = run_->outcomes;
+    const std::string message = run_->requests.size() == 1 ? varnuth::OutcomeMessage(outcomes.front())
+                                                            : varnuth::BatchMessage(run_->requests, outcomes);
     // A run that ended before it saw the stop still says how it ended.
-    const bool stopped = closeAfterRun_ && !run_->outcome.succeeded();
+    const bool stopped = closeAfterRun_ && !std::all_of(outcomes.begin(), outcomes.end(), [](const auto& outcome) {
+        return outcome.succeeded();
+    });
     run_.reset();
     unsetCursor();
     convertButton_->setEnabled(true);

@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 class ColourSwatch;
 class FileNameBox;
@@ -47,6 +49,8 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -58,8 +62,10 @@ private:
     void loadDefaults();
     void showFontSettings();
 
+    void takeDroppedTargets(const QStringList& fileNames);
     void chooseSource();
     void chooseTarget();
+    void chooseTargetFolder();
     void chooseFont();
     void chooseColour(varnuth::SettingValue& setting, ColourSwatch* swatch);
     void applyFormat(int index);
@@ -71,6 +77,8 @@ private:
     void showProgress();
     void finishRun();
     [[nodiscard]] varnuth::ConversionRequest gatherRequest();
+    [[nodiscard]] std::optional<std::vector<varnuth::ConversionRequest>> gatherRequests();
+    [[nodiscard]] bool mayReplaceTargets(const std::vector<varnuth::ConversionRequest>& requests);
 
     varnuth::StyleSettings style_;
     CommonDialog dialogs_;

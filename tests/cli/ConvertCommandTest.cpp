@@ -10,6 +10,7 @@
 
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -125,12 +126,19 @@ TEST_F(ConvertCommandTest, ExitCodesAndWhatEachRunPrints)
     const std::string missing = "varnuth-convert: Cannot read the source file \"" + PathOf("missing\\033[2J\\177.srt")
                                 + "\": No such file or directory\n";
     const std::string usage = "Usage: varnuth-convert [options] SOURCE TARGET";
+    const std::string script = "\r\nDialogue: Marked=0,0:00:01.00,0:00:04.00,Default,TAV,0000,0000,0000,!Effect,Some words";
+    fs::create_directory(PathOf("dir"));
+    WriteBytes(PathOf("dir/own.ssa"), "keep me");
     const std::string quitReader =
         "mkfifo '" + PathOf("pipe") + "'; (: <'" + PathOf("pipe") + "') & exec >'" + PathOf("pipe") + "'; wait; ";
     // The arguments, the exit code, what standard error and standard output contain, and the shell's commands first.
     const std::tuple<std::vector<std::string>, int, std::string, std::string, std::string> cases[] = {
-        {styled, 0, "", "\r\nStyle: Default,Arial,10.5,255,65280,16711680,0,-1,0,2,0,3,,10,14\r\n\r\n[Events]\r\n", ""},
-        {{"-f", "stl", sonic, "/dev/stdout"}, 0, "", "\r\n00:00:20:13\t,\t00:00:24:01\t,\tHello|world\r\n", ""},
+        {styled, 0, "1 rows finished!!!\n", "\r\nStyle: Default,Arial,10.5,255,65280,16711680,0,-1,0,2,0,3,,10,14\r\n\r\n[Events]\r\n", ""},
+        {{in, "-"}, 0, "1 rows finished!!!\n", script, ""},
+        {{"-", PathOf("out.ssa")}, 0, "", "1 rows finished!!!\n", "exec <'" + in + "'; "},
+        {{"-", "-"}, 0, "1 rows finished!!!\n", script, "exec <'" + in + "'; "},
+        {{in, "-"}, 1, "\"-\": it is the source file", "", "exec >>'" + in + "'; "},
+        {{"-f", "stl", sonic, "/dev/stdout"}, 0, "1 rows finished!!!\n", "\r\n00:00:20:13\t,\t00:00:24:01\t,\tHello|world\r\n", ""},
         {{"-f", "stl", PathOf("one.txt"), PathOf("out.stl")}, 0, "", "0 rows finished!!!\n1 subtitle written\n", ""},
         {{"--help"}, 0, "", usage + "\n", ""},
         {{PathOf("stray.srt"), PathOf("out.ssa")}, 0, report, "1 rows finished!!!\n", ""},
@@ -160,13 +168,23 @@ TEST_F(ConvertCommandTest, ExitCodesAndWhatEachRunPrints)
         {{in, never, "extra"}, 2, "too many operands", "", ""},
         {{in, never, "--font"}, 2, "option '--font' needs a value", "", ""},
         {{"--sections", "-f", "son", in, never}, 2, "--sections is for the SSA format only", "", ""},
-        {{"-f", "ass", "--size", "10,5", in, "/dev/stdout"}, 0, "", "\r\nStyle: Default,VNI-Helve,10.5,&H00FFFFFF,", ""},
+        {{"-f", "ass", "--size", "10,5", in, "/dev/stdout"}, 0, "1 rows finished!!!\n", "\r\nStyle: Default,VNI-Helve,10.5,&H00FFFFFF,", ""},
         {{"-f", "ass", "--margin-right", "10000", in, never}, 2, "The right margin must be a whole number", "", ""},
         {{"--play-res", "640x480", in, never}, 2, "--play-res is for the ASS format only", "", ""},
         {{"--encoding", "cp1251", in, never}, 2, "--encoding is for the ASS format only", "", ""},
         {{"-f", "ass", "--encoding", "nonsense", in, never}, 2, "unknown encoding 'nonsense'", "", ""},
         {{"-f", "ass", "--play-res", "640x0", in, never}, 2, "invalid --play-res '640x0'", "", ""},
         {{"--format=stl", "--sections", in, never}, 2, "--sections is for the SSA format only", "", ""},
+        {{"-t", never, in}, 2, "The target folder \"" + never + "\": No such file or directory", "", ""},
+        {{"--target-directory=" + in, in}, 2, "\": Not a directory", "", ""},
+        {{"-t", PathOf("dir"), in, PathOf("in.ssa")}, 2, "would both write \"" + PathOf("dir/in.ssa"), "", ""},
+        {{"-t", PathOf("dir"), PathOf("dir/own.ssa")}, 2, "\"" + PathOf("dir/own.ssa") + "\" is also a source", "", ""},
+        {{"-t", PathOf("dir"), PathOf("dir/")}, 2, "names no file", "", ""},
+        {{"-t", PathOf("dir"), "-"}, 2, "standard input (-) has no name", "", ""},
+        {{"-t", PathOf("dir"), "-t", PathOf("dir"), in}, 2, "only one target folder", "", ""},
+        {{"-t", PathOf("dir")}, 2, "SOURCE is needed", "", ""},
+        {{"-j", "2", in, never}, 2, "-j, --jobs is for -t DIR only", "", ""},
+        {{"-t", PathOf("dir"), "--jobs=0", in}, 2, "invalid number of jobs '0'", "", ""},
     };
     for (const auto& [arguments, exitCode, err, out, shell] : cases) {
         // The rows that need a POSIX shell or /dev/stdout, and names of raw bytes, which Windows cannot hold (its
@@ -184,6 +202,8 @@ TEST_F(ConvertCommandTest, ExitCodesAndWhatEachRunPrints)
         EXPECT_TRUE(exitCode != 0 || result.err == err) << result.err;
         EXPECT_FALSE(fs::exists(never)) << err;
         EXPECT_EQ(ReadBytes(target), "keep me");
+        EXPECT_EQ(ReadBytes(PathOf("dir/own.ssa")), "keep me");
+        EXPECT_EQ(std::distance(fs::directory_iterator(PathOf("dir")), fs::directory_iterator()), 1) << err;
     }
     EXPECT_TRUE(kWindows || fs::is_symlink("/dev/stdout")); // the system's own link is written through, not replaced
 }
@@ -200,40 +220,94 @@ TEST_F(ConvertCommandTest, EveryListOfFormatsIsTheTables)
                               "STL DVDMaestro (*.stl)|*.stl|All files|*.*");
 }
 
+// Each source in the order given, whether one or four run at once: a slow source first, then a failing one and one
+// with a line not converted. A failure fails the batch, and so does, under --strict, a line not converted.
+TEST_F(ConvertCommandTest, BatchReportsEachSourceInTheOrderGiven)
+{
+    fs::create_directory(PathOf("into"));
+    WriteBytes(PathOf("slow.srt"), Repeated(kSubRipEntry, 30000));
+    WriteBytes(PathOf("stray.txt"), "stray\r\n" + std::string(kSubRipEntry));
+    WriteBytes(PathOf("ep.02.srt"), std::string(kSubRipEntry));
+    const std::vector<std::string> all = {PathOf("slow.srt"), PathOf("missing.srt"), PathOf("stray.txt"),
+                                          PathOf("ep.02.srt")};
+    const std::string last = PathOf("stray.txt") + ": 1 rows finished!!!\n" + PathOf("ep.02.srt") + ": 1 rows finished!!!\n";
+    const std::string stray = PathOf("stray.txt") + ":1: text outside an entry; dropped\n";
+    const std::string missing = "varnuth-convert: " + PathOf("missing.srt") + ": Cannot read the source file \""
+                                + PathOf("missing.srt") + "\": No such file or directory\n";
+    // The options before the sources, the sources, the exit code, and what standard output and error hold.
+    const std::tuple<std::vector<std::string>, std::vector<std::string>, int, std::string, std::string> cases[] = {
+        {{"-j", "1"}, all, 1, PathOf("slow.srt") + ": 30000 rows finished!!!\n" + last, missing + stray},
+        {{"-j", "4"}, all, 1, PathOf("slow.srt") + ": 30000 rows finished!!!\n" + last, missing + stray},
+        {{"--jobs=4"}, {all[2], all[3]}, 0, last, stray},
+        {{"--strict"}, {all[2], all[3]}, 1, last, stray},
+    };
+    for (const auto& [options, sources, exitCode, out, err] : cases) {
+        std::vector<std::string> arguments = options;
+        arguments.insert(arguments.end(), {"-t", PathOf("into")});
+        arguments.insert(arguments.end(), sources.begin(), sources.end());
+        const CommandResult result = Run(arguments);
+        SCOPED_TRACE(options.front());
+        EXPECT_EQ(result.exitCode, exitCode);
+        EXPECT_EQ(result.out, out);
+        EXPECT_EQ(result.err, err);
+        EXPECT_EQ(ReadBytes(PathOf("into/ep.02.ssa")), ReadBytes(PathOf("into/stray.ssa")));
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(PathOf("into")), fs::directory_iterator()), 3);
+}
+
 #ifndef _WIN32
-// Stopped once its temporary file exists, then sent a signal that ends it: it removes that file and dies of the
-// signal.
-TEST_F(ConvertCommandTest, SignalsRemoveTheTemporaryFile)
+// Stopped while its temporary files exist, then ended by a signal: it removes them all, keeps the targets finished
+// before, and dies of the signal.
+TEST_F(ConvertCommandTest, SignalsRemoveEveryTemporaryFile)
 {
     WriteBytes(PathOf("large.txt"),
                Repeated("0001  00:00:20:13  00:00:24:01  " + std::string(4000, 'w') + "\n", 20000));
+    fs::create_hard_link(PathOf("large.txt"), PathOf("large2.txt"));
+    WriteBytes(PathOf("small.txt"), std::string(kSonicEntry));
     WriteBytes(PathOf("target"), "keep me");
-    const auto temporaryFiles = [this] {
-        return std::count_if(fs::directory_iterator(temp_.path()), fs::directory_iterator(),
-                             [](const auto& file) { return file.path().filename().string().starts_with(".target."); });
+    fs::create_directory(PathOf("out"));
+    const auto temporaryFiles = [](const std::string& folder) {
+        return std::count_if(fs::directory_iterator(folder), fs::directory_iterator(),
+                             [](const auto& file) { return file.path().filename().string().starts_with("."); });
+    };
+    // The arguments, the targets' folder, the temporary files in flight and the target finished before the signal.
+    const std::tuple<std::vector<std::string>, std::string, long, std::string> cases[] = {
+        {{"-f", "son", PathOf("large.txt"), PathOf("target")}, temp_.path(), 1, PathOf("target")},
+        {{"-f", "son", "-j", "2", "-t", PathOf("out"), PathOf("small.txt"), PathOf("large.txt"), PathOf("large2.txt")},
+         PathOf("out"), 2, PathOf("out/small.son")},
     };
     for (const int signal :
          {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU, SIGRTMIN}) {
         SCOPED_TRACE(signal);
-        const pid_t child = ::fork();
-        if (child == 0) {
-            ::execl(VARNUTH_CONVERT, VARNUTH_CONVERT, "-f", "son", PathOf("large.txt").c_str(),
-                    PathOf("target").c_str(), nullptr);
-            ::_exit(127);
+        for (const auto& [arguments, folder, inFlight, finished] : cases) {
+            fs::remove(PathOf("out/small.son"));
+            std::vector<char*> argv = {const_cast<char*>(VARNUTH_CONVERT)};
+            for (const std::string& argument : arguments) {
+                argv.push_back(const_cast<char*>(argument.c_str()));
+            }
+            argv.push_back(nullptr);
+            const pid_t child = ::fork();
+            if (child == 0) {
+                ::dup2(::open("/dev/null", O_WRONLY), STDOUT_FILENO);
+                ::execv(VARNUTH_CONVERT, argv.data());
+                ::_exit(127);
+            }
+            while ((temporaryFiles(folder) < inFlight || !fs::exists(finished))
+                   && ::waitpid(child, nullptr, WNOHANG) == 0) {
+            }
+            ::kill(child, SIGSTOP);
+            const bool midRun = temporaryFiles(folder) == inFlight;
+            ::kill(child, signal);
+            ::kill(child, SIGCONT);
+            int status = 0;
+            ::waitpid(child, &status, 0);
+            ASSERT_TRUE(midRun) << "the run ended before it could be stopped";
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+            EXPECT_EQ(temporaryFiles(folder), 0);
+            EXPECT_FALSE(ReadBytes(finished).empty());
         }
-        while (temporaryFiles() == 0 && ::waitpid(child, nullptr, WNOHANG) == 0) {
-        }
-        ::kill(child, SIGSTOP);
-        const bool midRun = temporaryFiles() == 1;
-        ::kill(child, signal);
-        ::kill(child, SIGCONT);
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        ASSERT_TRUE(midRun) << "the run ended before it could be stopped";
-        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
-        EXPECT_EQ(temporaryFiles(), 0);
-        EXPECT_EQ(ReadBytes(PathOf("target")), "keep me");
     }
+    EXPECT_EQ(ReadBytes(PathOf("target")), "keep me");
 }
 
 // strace delivers a signal as a system call returns: during the data's sync the run ends and leaves the target;

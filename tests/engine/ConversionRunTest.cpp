@@ -1,3 +1,4 @@
+#include "ConversionBatch.h"
 #include "ConversionFixture.h"
 #include "Formats.h"
 
@@ -270,6 +271,20 @@ TEST_F(ConversionRunTest, WhileTheRunWrites)
     EXPECT_EQ(ReadBytes(request_.targetName), output);
 }
 #endif
+
+// A batch's target: the source's base name with its last extension replaced by the format's own.
+TEST(TargetNameTest, ReplacesTheLastExtensionWithTheFormats)
+{
+    const std::tuple<const char*, const char*, OutputFormat, const char*> cases[] = {
+        {"ep01.srt", "out", SSA, "out/ep01.ssa"},     {"a/b/ep01.txt", "out/", STL, "out/ep01.stl"},
+        {"ep.01.srt", "/", SON, "/ep.01.son"},        {"ep01.srt", "d", ASS, "d/ep01.ass"},        {".hidden", "d", SSA, "d/.hidden.ssa"},
+        {"no extension", "d", SSA, "d/no extension.ssa"}, {"d/.srt", "d", SSA, "d/.srt.ssa"},
+        {"dir/", "d", SSA, ""},                       {"a/..", "d", SSA, ""},
+    };
+    for (const auto& [source, folder, format, target] : cases) {
+        EXPECT_EQ(TargetNameIn(folder, source, format), target) << source;
+    }
+}
 
 } // namespace
 } // namespace varnuth::test

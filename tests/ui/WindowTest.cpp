@@ -2,6 +2,8 @@
 #include "CommandLine.h"
 #include "CompactStyle.h"
 #include "DialogHost.h"
+#include "LineReader.h"
+#include "MessageBox.h"
 #include "Formats.h"
 #include "PreviewFrame.h"
 #include "TestSupport.h"
@@ -17,7 +19,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -47,6 +51,14 @@ public:
     std::optional<QString> AskOpenFileName(QWidget* parent, const QStringList& filters, const QString&) override
     {
         return Next<QString>(parent, filters);
+    }
+    std::optional<QStringList> AskOpenFileNames(QWidget* parent, const QStringList& filters, const QString&) override
+    {
+        return Next<QStringList>(parent, filters);
+    }
+    std::optional<QString> AskFolder(QWidget* parent, const QString& start) override
+    {
+        return Next<QString>(parent, start);
     }
     std::optional<QString> AskSaveFileName(QWidget* parent, const QStringList&, const QString& start,
                                            bool confirm) override
@@ -116,21 +128,31 @@ protected:
         return shown;
     }
 
-    // Drops \p path on \p box as a file manager does; the box then holds its full name, spaces and all.
+    // Drops \p urls on \p control as a file manager does.
+    static void DropUrls(QWidget* control, const QList<QUrl>& urls)
+    {
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(control, &enter);
+        EXPECT_TRUE(enter.isAccepted()) << control->objectName().toStdString();
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(control, &drop);
+    }
+    static void DropFiles(QWidget* control, const QStringList& paths)
+    {
+        QList<QUrl> urls;
+        for (const QString& path : paths) {
+            urls << QUrl::fromLocalFile(path);
+        }
+        DropUrls(control, urls);
+    }
+    void DropUrl(const char* box, const QUrl& url) { DropUrls(Find(box), {url}); }
+    // Drops \p path on \p box; the box then holds its full name, spaces and all.
     void Drop(const char* box, const std::string& path)
     {
         DropUrl(box, QUrl::fromLocalFile(QString::fromStdString(path)));
         EXPECT_EQ(Text(box).toStdString(), path);
-    }
-    void DropUrl(const char* box, const QUrl& url)
-    {
-        QMimeData data;
-        data.setUrls({url});
-        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(Find(box), &enter);
-        EXPECT_TRUE(enter.isAccepted()) << box;
-        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(Find(box), &drop);
     }
     std::string Target() { return varnuth::test::ReadBytes(folder.PathOf("target.out")); }
     // Converts \p source, dropped on the window, into \p target in the folder, or into no name at all, and, if
@@ -268,16 +290,17 @@ TEST_F(WindowTest, EveryFocusableControlHasAnAccessibleName)
     }
 }
 
-// "Open with" starts the program with the files' names, which may be relative: the first names the source in full.
+// "Open with" starts the program with the files' names, which may be relative: they name the sources in full.
 TEST_F(WindowTest, FilesOnTheCommandLineBecomeTheSource)
 {
     const QString previous = QDir::currentPath();
     QDir::setCurrent(QString::fromStdString(folder.path().string()));
     window->openSources(SourceFilesOnCommandLine({"varnuth", "first file.srt", "second.srt"}));
     QDir::setCurrent(previous);
-    EXPECT_EQ(Text("txtSource").toStdString(), folder.PathOf("first file.srt"));
+    const std::string both = "\"" + folder.PathOf("first file.srt") + "\" \"" + folder.PathOf("second.srt") + "\"";
+    EXPECT_EQ(Text("txtSource").toStdString(), both);
     window->openSources(SourceFilesOnCommandLine({"varnuth"}));
-    EXPECT_EQ(Text("txtSource").toStdString(), folder.PathOf("first file.srt"));
+    EXPECT_EQ(Text("txtSource").toStdString(), both);
 }
 
 // Beyond the names: each colour in words and number, kept up to date, the format group's name, the roles of the
@@ -450,6 +473,81 @@ TEST_F(WindowTest, WindowStaysResponsiveDuringARunAndCancelEndsIt)
     EXPECT_TRUE(Find("cmdConvert")->isEnabled());
     EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);
     EXPECT_EQ(window->findChild<QProgressDialog*>(), nullptr);
+}
+
+// Several sources, chosen together or dropped on either box or on the window, stand as a list that may be typed
+// too; the target box then takes a folder, chosen from where the sources are, and every source converts into it.
+TEST_F(WindowTest, SeveralSourcesConvertIntoAFolder)
+{
+    const QString into = QString::fromStdString(folder.PathOf("into"));
+    QDir().mkdir(into);
+    const QStringList sources = {QString::fromStdString(folder.PathOf("ep 01.srt")),
+                                 QString::fromStdString(folder.PathOf("ep02.srt"))};
+    for (const QString& source : sources) {
+        varnuth::test::WriteBytes(source.toStdString(), kSubRip);
+    }
+    const QString list = "\"" + sources.join("\" \"") + "\"";
+    dialogs->answers = {sources, into};
+    Click("cmdBrowse");
+    EXPECT_EQ(Text("txtSource"), list);
+    for (QWidget* dropOn : {Find("txtTarget"), Find("txtSource"), static_cast<QWidget*>(window.get())}) {
+        Find<QLineEdit>("txtSource")->clear();
+        DropFiles(dropOn, sources);
+        EXPECT_EQ(Text("txtSource"), list) << dropOn->objectName().toStdString();
+        EXPECT_EQ(Text("txtTarget"), "");
+    }
+    Click("cmdBrowse2");
+    EXPECT_EQ(dialogs->starts.back(), QString::fromStdString(folder.path().string()));
+    EXPECT_EQ(Text("txtTarget"), into);
+    Click("cmdConvert");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return messages.size() == 1; }, kRunTimeoutMs));
+    EXPECT_EQ(messages.back(), "2 files converted:\n\nep 01.srt: 2 rows finished!!!\nep02.srt: 2 rows finished!!!");
+    EXPECT_EQ(QDir(into).entryList(QDir::Files), (QStringList{"ep 01.ssa", "ep02.ssa"}));
+    // Typed, with a file as the target: nothing starts.
+    Find<QLineEdit>("txtSource")->setText(list + " \"" + sources.front() + "\"");
+    Click("cmdConvert");
+    EXPECT_EQ(messages.back(), "The sources \"" + sources.front().toStdString() + "\" and \""
+                                   + sources.front().toStdString() + "\" would both write \""
+                                   + (into + "/ep 01.ssa").toStdString() + "\"");
+    // The closing message of a long batch scrolls below its count; a single file's keeps its plain box.
+    const std::unique_ptr<QDialog> longBox = MakeMessageBox(window.get(), "30 files converted:\n\n" + std::string(30, '\n'));
+    EXPECT_NE(longBox->findChild<QPlainTextEdit*>("messageList"), nullptr);
+    const std::unique_ptr<QDialog> shortBox = MakeMessageBox(window.get(), "2 rows finished!!!");
+    EXPECT_EQ(qobject_cast<QMessageBox*>(shortBox.get())->text(), "2 rows finished!!!");
+}
+
+// Cancel in the second of three files: the first stays converted, the second is left as it was, the third never
+// starts, and the message says so of each.
+TEST_F(WindowTest, CancelInABatchKeepsTheFilesFinished)
+{
+    const std::string into = folder.PathOf("into");
+    QDir().mkdir(QString::fromStdString(into));
+    const std::vector<std::string> names = {"a.srt", "big.srt", "c.srt"};
+    QStringList sources;
+    for (const std::string& name : names) {
+        varnuth::test::WriteBytes(folder.PathOf(name), name == "big.srt" ? varnuth::test::Repeated(kSubRip, 4000) : kSubRip);
+        sources << QString::fromStdString(folder.PathOf(name));
+    }
+    std::promise<void> goOn;
+    onRunProgress = [released = goOn.get_future().share()](std::uint64_t bytesRead) {
+        if (bytesRead >= varnuth::LineReader::kDefaultBufferSize) {
+            released.wait_for(std::chrono::milliseconds(kRunTimeoutMs));
+        }
+    };
+    window->openSources(sources);
+    Find<QLineEdit>("txtTarget")->setText(QString::fromStdString(into));
+    Click("cmdConvert");
+    auto* progress = window->findChild<QProgressDialog*>();
+    ASSERT_NE(progress, nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return progress->isVisible() && progress->labelText() == "File 2 of 3: big.srt"; },
+                                kRunTimeoutMs));
+    QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+    goOn.set_value();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return messages.size() == 1; }, kRunTimeoutMs));
+    EXPECT_EQ(messages.back(), "1 of 3 files converted, 2 failed:\n\na.srt: 2 rows finished!!!\n"
+                               "big.srt: Cancelled; the target file was not changed\n"
+                               "c.srt: Cancelled before it started; the target file was not changed");
+    EXPECT_EQ(QDir(QString::fromStdString(into)).entryList(QDir::Files | QDir::Hidden), QStringList{"a.ssa"});
 }
 
 // Convert pressed with Enter: the focus comes back to Convert after the message, so the next Enter converts again
