@@ -570,6 +570,7 @@ int main(int argc, char** argv)
     PrepareStandardStreams();
     std::vector<std::string> arguments = CommandArguments(argc, argv);
     std::vector<char*> pointers;
+    pointers.reserve(arguments.size() + 1);
     for (std::string& argument : arguments) {
         pointers.push_back(argument.data());
     }

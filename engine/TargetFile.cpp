@@ -306,8 +306,8 @@ struct TargetFile::Platform {
         kDirect,   // a device or a pipe
     };
 
-    Platform(const std::string& targetName, FileIdentity sourceIdentity, const std::atomic<bool>* cancelled)
-        : name(targetName), source(sourceIdentity), cancel(cancelled)
+    Platform(std::string targetName, FileIdentity sourceIdentity, const std::atomic<bool>* cancelled)
+        : name(std::move(targetName)), source(sourceIdentity), cancel(cancelled)
     {
     }
 

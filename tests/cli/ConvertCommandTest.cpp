@@ -325,9 +325,10 @@ TEST_F(ConvertCommandTest, ASignalAtTheReplacementAndTheSyncBeforeIt)
         {"-e inject=renameat,renameat2:signal=TERM ", 0, "1 rows finished!!!\n", true}};
     for (const auto& [inject, exitCode, out, replaced] : cases) {
         WriteBytes(PathOf("target"), "keep me");
-        std::system(("exec >'" + PathOf("out") + "' 2>/dev/null; " + strace + inject + VARNUTH_CONVERT + " '"
-                     + PathOf("in.srt") + "' '" + PathOf("target") + "'; echo $? >'" + PathOf("exit") + "'")
-                        .c_str());
+        std::string command = "exec >'" + PathOf("out") + "' 2>/dev/null; ";
+        command += strace + inject + VARNUTH_CONVERT + " '" + PathOf("in.srt") + "' '" + PathOf("target") + "'; ";
+        command += "echo $? >'" + PathOf("exit") + "'";
+        std::system(command.c_str());
         EXPECT_EQ(ReadBytes(PathOf("exit")), std::to_string(exitCode) + "\n") << inject;
         EXPECT_EQ(ReadBytes(PathOf("out")), out) << inject;
         EXPECT_EQ(ReadBytes(PathOf("target")) != "keep me", replaced) << inject;

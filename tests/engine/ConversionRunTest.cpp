@@ -195,11 +195,11 @@ TEST_F(ConversionRunTest, TheReplacedTargetKeepsWhatItHad)
     };
     const std::string inShm = "/dev/shm/" + temp_.path().filename().string();
     const std::string here = temp_.PathOf("target");
-    const std::pair<std::string, std::string> cases[] = {{here, "chown 65534:65534 \"$T\"; chmod 600 \"$T\""},
-                                                         {here, "chgrp 100 \"$T\"; chmod 660 \"$T\""},
-                                                         {here, "setfacl -m u:nobody:rw \"$T\""},
-                                                         {here, "ln \"$T\" \"$T.second\""},
-                                                         {inShm, "chmod 640 \"$T\""}};
+    const std::pair<std::string, std::string> cases[] = {{here, R"(chown 65534:65534 "$T"; chmod 600 "$T")"},
+                                                         {here, R"(chgrp 100 "$T"; chmod 660 "$T")"},
+                                                         {here, R"(setfacl -m u:nobody:rw "$T")"},
+                                                         {here, R"(ln "$T" "$T.second")"},
+                                                         {inShm, R"(chmod 640 "$T")"}};
     for (const auto& [name, prepare] : cases) {
         SCOPED_TRACE(prepare);
         request_.targetName = name;
