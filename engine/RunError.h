@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 namespace varnuth {
@@ -35,6 +36,23 @@ private:
 [[nodiscard]] inline std::string TargetContext(const std::string& name)
 {
     return "Cannot write the target file \"" + name + "\"";
+}
+
+/// Ends the description of a failure that left the target as it was.
+inline constexpr std::string_view kTargetUnchanged = "; the target file was not changed";
+
+/// A failure about the target \p name: \p reason, or the system's own text for \p number.
+[[nodiscard]] inline RunError TargetFailure(int number, const std::string& name, std::string_view reason = {})
+{
+    return {number,
+            TargetContext(name) + ": "
+                + (reason.empty() ? std::error_code(number, std::generic_category()).message() : std::string(reason))};
+}
+
+/// As TargetFailure, for a failure before anything reached the target.
+[[nodiscard]] inline RunError UnchangedTargetFailure(int number, const std::string& name, std::string_view reason = {})
+{
+    return {number, TargetFailure(number, name, reason).description() + std::string(kTargetUnchanged)};
 }
 
 } // namespace varnuth

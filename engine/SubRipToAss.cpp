@@ -13,18 +13,6 @@ namespace varnuth {
 namespace {
 
 constexpr std::string_view kTitlePrefix = "; ASS Varnuth by Tavendrel - ";
-constexpr std::string_view kScriptInfo = "[Script Info]";
-constexpr std::string_view kHeader[] = {
-    "Title: Tavendrel",
-    "Original Script: Tavendrel",
-    "Original Editing: Tavendrel",
-    "Original Timing: Tavendrel",
-    "Original Script Checking: Tavendrel",
-    "Synch Point: Side 1 0m00s",
-    "Collisions: Normal",
-    "Timer: 100.0000",
-    "ScriptType: v4.00+",
-};
 constexpr std::string_view kStyleFormat =
     "Format: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, OutlineColour, BackColour, Bold, Italic, "
     "Underline, StrikeOut, ScaleX, ScaleY, Spacing, Angle, BorderStyle, Outline, Shadow, Alignment, MarginL, MarginR, "
@@ -351,7 +339,8 @@ void ConvertSubRipToAss(LineReader& source, LineWriter& target, const Conversion
     CopyStyleChoices(request, style);
     target.WriteLine(kScriptInfo);
     target.WriteLine({kTitlePrefix, kContactAddress});
-    target.WriteLines(kHeader);
+    target.WriteLines(kScriptHeader);
+    target.WriteLine("ScriptType: v4.00+");
     target.WriteLine("PlayResX: " + std::to_string(request.playResX));
     target.WriteLine("PlayResY: " + std::to_string(request.playResY));
     target.WriteLines(kAfterPlayRes);

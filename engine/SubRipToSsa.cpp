@@ -14,20 +14,8 @@ namespace {
 
 constexpr std::string_view kTitlePrefix = "! SSA Varnuth by Tavendrel - ";
 
-constexpr std::string_view kHeader[] = {
-    "Title: Tavendrel",
-    "Original Script: Tavendrel",
-    "Original Editing: Tavendrel",
-    "Original Timing: Tavendrel",
-    "Original Script Checking: Tavendrel",
-    "Synch Point: Side 1 0m00s",
-    "Collisions: Normal",
-    "Timer: 100.0000",
-};
-
 // Only with sections: renderers such as libass refuse a script without them. The styles' format line names the
 // fields of the style line in the order it writes them, which is not the full SSA v4 order.
-constexpr std::string_view kScriptInfo = "[Script Info]";
 constexpr std::string_view kScriptType = "ScriptType: v4.00";
 constexpr std::string_view kStyles = "[V4 Styles]";
 constexpr std::string_view kStyleFormat = "Format: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, "
@@ -115,7 +103,7 @@ void WriteScriptStart(LineWriter& target, std::string_view styleLine, bool secti
         target.WriteLine(kScriptInfo);
     }
     target.WriteLine({kTitlePrefix, kContactAddress});
-    target.WriteLines(kHeader);
+    target.WriteLines(kScriptHeader);
     if (sections) {
         target.WriteLines(kBeforeStyle);
     }

@@ -24,7 +24,6 @@
 namespace varnuth {
 namespace {
 
-constexpr std::string_view kUnchanged = "; the target file was not changed";
 constexpr std::string_view kPartial = "; the target file holds only what was written before the failure";
 constexpr std::string_view kLost = "; the old target file is lost: it holds only part of the new output";
 
@@ -130,18 +129,6 @@ void EndPlacing(Slot& slot) noexcept
 }
 
 // ---- Names and descriptors ----
-
-RunError Failure(int number, const std::string& name, std::string_view reason = {})
-{
-    const std::string text =
-        reason.empty() ? std::error_code(number, std::generic_category()).message() : std::string(reason);
-    return {number, TargetContext(name) + ": " + text};
-}
-
-RunError OpenFailure(int number, const std::string& name, std::string_view reason = {})
-{
-    return {number, Failure(number, name, reason).description() + std::string(kUnchanged)};
-}
 
 FileIdentity IdentityOf(const struct stat& status)
 {
@@ -345,39 +332,40 @@ void TargetFile::Platform::Open()
         const int file = Lifted(::open(name.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
         const int error = errno;
         if (file < 0) {
-            throw OpenFailure(error, name, error == ENOENT ? DescriptorText(number) : "");
+            throw UnchangedTargetFailure(error, name, error == ENOENT ? DescriptorText(number) : "");
         }
         UseDirectly(file, true);
         return;
     }
     folder = Lifted(::open(folderName.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (folder < 0) {
-        throw OpenFailure(errno, name);
+        throw UnchangedTargetFailure(errno, name);
     }
     struct stat found {};
     if (base.empty() || base == "." || base == "..") {
-        throw OpenFailure(EISDIR, name);
+        throw UnchangedTargetFailure(EISDIR, name);
     }
     if (::fstatat(folder, base.c_str(), &found, AT_SYMLINK_NOFOLLOW) != 0) {
         if (errno != ENOENT) {
-            throw OpenFailure(errno, name);
+            throw UnchangedTargetFailure(errno, name);
         }
         if (!CreateTemporary()) {
-            throw OpenFailure(errno, name);
+            throw UnchangedTargetFailure(errno, name);
         }
         return;
     }
     if (S_ISLNK(found.st_mode)) {
         struct stat pointee {};
         if (::fstatat(folder, base.c_str(), &pointee, 0) == 0 && IdentityOf(pointee) == source) {
-            throw OpenFailure(EEXIST, name, "it is the source file");
+            throw UnchangedTargetFailure(EEXIST, name, "it is the source file");
         }
         // Replaced like a new name, never followed.
         if (!CreateTemporary()) {
             const int error = errno;
             const bool readOnlyFolder = error == EACCES || error == EPERM || error == EROFS;
-            throw OpenFailure(readOnlyFolder ? ELOOP : error, name,
-                              readOnlyFolder ? "it is a symbolic link in a folder where it cannot be replaced" : "");
+            throw UnchangedTargetFailure(
+                readOnlyFolder ? ELOOP : error, name,
+                readOnlyFolder ? "it is a symbolic link in a folder where it cannot be replaced" : "");
         }
         return;
     }
@@ -387,10 +375,10 @@ void TargetFile::Platform::Open()
 void TargetFile::Platform::OpenExisting(const struct stat& found)
 {
     if (IdentityOf(found) == source) {
-        throw OpenFailure(EEXIST, name, "it is the source file");
+        throw UnchangedTargetFailure(EEXIST, name, "it is the source file");
     }
     if (S_ISDIR(found.st_mode)) {
-        throw OpenFailure(EISDIR, name);
+        throw UnchangedTargetFailure(EISDIR, name);
     }
     // Written where it is: there is nothing to replace, and a pipe may stand for a program waiting for the output.
     if (S_ISCHR(found.st_mode) || S_ISFIFO(found.st_mode)) {
@@ -398,32 +386,32 @@ void TargetFile::Platform::OpenExisting(const struct stat& found)
             Lifted(::openat(folder, base.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC));
         const int error = errno;
         if (file < 0) {
-            throw OpenFailure(error, name,
-                              error == ENXIO && S_ISFIFO(found.st_mode) ? "it is a pipe that no program is reading from"
-                                                                        : "");
+            throw UnchangedTargetFailure(
+                error, name,
+                error == ENXIO && S_ISFIFO(found.st_mode) ? "it is a pipe that no program is reading from" : "");
         }
         UseDirectly(file, false);
         return;
     }
     if (!S_ISREG(found.st_mode)) {
-        throw OpenFailure(EINVAL, name, "it is neither a regular file, a character device nor a pipe");
+        throw UnchangedTargetFailure(EINVAL, name, "it is neither a regular file, a character device nor a pipe");
     }
     // Refused as before, though a rename could replace it: root could otherwise overwrite a read-only file.
     constexpr mode_t kAnyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
     if ((found.st_mode & kAnyWrite) == 0) {
-        throw OpenFailure(EACCES, name, "the file is read-only");
+        throw UnchangedTargetFailure(EACCES, name, "the file is read-only");
     }
     hadTarget = true;
     if (!CreateTemporary()) {
         const int error = errno;
         if (error != EACCES && error != EPERM && error != EROFS) {
-            throw OpenFailure(error, name);
+            throw UnchangedTargetFailure(error, name);
         }
         // A folder the user cannot write to: the target is the only file there is.
         mode = Mode::kInPlace;
         descriptor = OpenTargetForWriting();
         if (::ftruncate(descriptor, 0) != 0) {
-            throw OpenFailure(errno, name);
+            throw UnchangedTargetFailure(errno, name);
         }
         return;
     }
@@ -458,7 +446,7 @@ bool TargetFile::Platform::CreateTemporary()
 {
     slot = ClaimSlot();
     if (slot == nullptr) {
-        throw OpenFailure(EAGAIN, name, "too many conversions are writing at once");
+        throw UnchangedTargetFailure(EAGAIN, name, "too many conversions are writing at once");
     }
     constexpr int kAttempts = 16;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
@@ -485,8 +473,8 @@ int TargetFile::Platform::OpenTargetForWriting() const
     const int file = Lifted(::openat(folder, base.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (file < 0) {
         const int error = errno;
-        throw OpenFailure(error, name,
-                          error == ELOOP ? "it is a symbolic link in a folder where it cannot be replaced" : "");
+        throw UnchangedTargetFailure(
+            error, name, error == ELOOP ? "it is a symbolic link in a folder where it cannot be replaced" : "");
     }
     struct stat opened {};
     int error = ::fstat(file, &opened) != 0 ? errno : 0;
@@ -500,7 +488,7 @@ int TargetFile::Platform::OpenTargetForWriting() const
     }
     if (error != 0) {
         ::close(file);
-        throw OpenFailure(error, name, reason);
+        throw UnchangedTargetFailure(error, name, reason);
     }
     return file;
 }
@@ -515,15 +503,15 @@ void TargetFile::Platform::UseDirectly(int file, bool descriptorName)
         return;
     }
     if (!descriptorName) {
-        throw OpenFailure(EINVAL, name, "it is no longer a character device or a pipe");
+        throw UnchangedTargetFailure(EINVAL, name, "it is no longer a character device or a pipe");
     }
     // A descriptor name that stands for a regular file: written in place, as the shell's > does.
     mode = Mode::kInPlace;
     if (IdentityOf(opened) == source) {
-        throw OpenFailure(EEXIST, name, "it is the source file");
+        throw UnchangedTargetFailure(EEXIST, name, "it is the source file");
     }
     if (::ftruncate(descriptor, 0) != 0) {
-        throw OpenFailure(errno, name);
+        throw UnchangedTargetFailure(errno, name);
     }
 }
 
@@ -540,7 +528,7 @@ void TargetFile::Platform::WaitUntilWritable() const
             return;
         }
         if (result < 0 && errno != EINTR) {
-            throw Failure(errno, name);
+            throw TargetFailure(errno, name);
         }
     }
 }
@@ -552,10 +540,10 @@ void TargetFile::Platform::Replace()
     // A file system that cannot sync (EINVAL) has nothing better to offer.
     if (hadTarget ? ::fdatasync(descriptor) != 0 && errno != EINVAL
                   : ::fchmod(descriptor, 0666 & ~CreationMask()) != 0) {
-        throw Failure(errno, name);
+        throw TargetFailure(errno, name);
     }
     if (::close(std::exchange(descriptor, -1)) != 0) {
-        throw Failure(errno, name);
+        throw TargetFailure(errno, name);
     }
     BeginPlacing(*slot);
     if (::renameat(folder, slot->name, folder, base.c_str()) == 0) {
@@ -566,12 +554,12 @@ void TargetFile::Platform::Replace()
     const int refused = errno;
     slot->state = kArmed;
     if (refused != EPERM && refused != EACCES && refused != EBUSY && refused != EXDEV) {
-        throw Failure(refused, name);
+        throw TargetFailure(refused, name);
     }
     target = OpenTargetForWriting();
     descriptor = Lifted(::openat(folder, slot->name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     if (descriptor < 0) {
-        throw Failure(errno, name);
+        throw TargetFailure(errno, name);
     }
     CopyBack();
 }
@@ -609,7 +597,7 @@ void TargetFile::Platform::CopyBack()
     slot->state = kArmed;
     Discard();
     if (error != 0) {
-        throw Failure(error, name);
+        throw TargetFailure(error, name);
     }
 }
 
@@ -632,12 +620,12 @@ void TargetFile::Platform::OpenStandardOutput()
     descriptor = Lifted(::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0));
     struct stat opened {};
     if (descriptor < 0 || ::fstat(descriptor, &opened) != 0) {
-        throw OpenFailure(errno, name);
+        throw UnchangedTargetFailure(errno, name);
     }
     if (S_ISREG(opened.st_mode)) {
         mode = Mode::kInPlace;
         if (IdentityOf(opened) == source) {
-            throw OpenFailure(EEXIST, name, "it is the source file");
+            throw UnchangedTargetFailure(EEXIST, name, "it is the source file");
         }
     }
 }
@@ -673,7 +661,7 @@ void TargetFile::Write(std::string_view bytes)
         }
         if (written <= 0) {
             // Never retried: a retry could repeat bytes the device did take.
-            throw Failure(written < 0 ? errno : EIO, file.name);
+            throw TargetFailure(written < 0 ? errno : EIO, file.name);
         }
         bytes.remove_prefix(static_cast<std::size_t>(written));
     }
@@ -692,7 +680,7 @@ void TargetFile::Commit()
         case Platform::Mode::kInPlace:
         case Platform::Mode::kDirect:
             if (::close(std::exchange(file.descriptor, -1)) != 0) {
-                throw Failure(errno, file.name);
+                throw TargetFailure(errno, file.name);
             }
             break;
         }
@@ -717,7 +705,7 @@ std::string_view TargetFile::FailureNote() const noexcept
 {
     switch (platform_->mode) {
     case Platform::Mode::kReplace:
-    case Platform::Mode::kCopyBack: return platform_->lost ? kLost : kUnchanged;
+    case Platform::Mode::kCopyBack: return platform_->lost ? kLost : kTargetUnchanged;
     case Platform::Mode::kInPlace: return kPartial;
     case Platform::Mode::kDirect: break;
     }

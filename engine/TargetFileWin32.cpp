@@ -19,7 +19,6 @@
 namespace varnuth {
 namespace {
 
-constexpr std::string_view kUnchanged = "; the target file was not changed";
 constexpr std::string_view kPartial = "; the target file holds only what was written before the failure";
 
 // The temporary file's name, kept where the console's control handler may read it without allocating or locking.
@@ -40,18 +39,6 @@ void ArmSlot(const std::wstring& name) noexcept
 void DisarmSlot() noexcept
 {
     pendingArmed = 0;
-}
-
-RunError Failure(int number, const std::string& name, std::string_view reason = {})
-{
-    const std::string text =
-        reason.empty() ? std::error_code(number, std::generic_category()).message() : std::string(reason);
-    return {number, TargetContext(name) + ": " + text};
-}
-
-RunError OpenFailure(int number, const std::string& name, std::string_view reason = {})
-{
-    return {number, Failure(number, name, reason).description() + std::string(kUnchanged)};
 }
 
 int LastError() noexcept
@@ -113,7 +100,7 @@ Found Examine(const std::wstring& system, const std::string& name)
         if (::GetLastError() == ERROR_FILE_NOT_FOUND) {
             return {};
         }
-        throw OpenFailure(LastError(), name);
+        throw UnchangedTargetFailure(LastError(), name);
     }
     Found found;
     found.exists = true;
@@ -125,7 +112,7 @@ Found Examine(const std::wstring& system, const std::string& name)
     } else {
         const int error = LastError();
         ::CloseHandle(probe);
-        throw OpenFailure(error, name);
+        throw UnchangedTargetFailure(error, name);
     }
     ::CloseHandle(probe);
     return found;
@@ -182,14 +169,14 @@ void TargetFile::Platform::OpenStandardOutput(FileIdentity source)
 {
     descriptor_ = ::_dup(1);
     if (descriptor_ < 0) {
-        throw OpenFailure(errno, name_);
+        throw UnchangedTargetFailure(errno, name_);
     }
     ::_setmode(descriptor_, _O_BINARY);
     FileIdentity identity;
     regular_ = ::GetFileType(HandleOf(descriptor_)) == FILE_TYPE_DISK;
     if (regular_ && IdentityOfHandle(HandleOf(descriptor_), identity) && identity == source) {
         Discard();
-        throw OpenFailure(EEXIST, name_, "it is the source file");
+        throw UnchangedTargetFailure(EEXIST, name_, "it is the source file");
     }
 }
 
@@ -236,20 +223,20 @@ void TargetFile::Platform::Open(FileIdentity source)
         return;
     }
     if (found.exists && found.identity == source) {
-        throw OpenFailure(EEXIST, name, "it is the source file");
+        throw UnchangedTargetFailure(EEXIST, name, "it is the source file");
     }
     if ((found.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        throw OpenFailure(EISDIR, name);
+        throw UnchangedTargetFailure(EISDIR, name);
     }
     if ((found.attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        throw OpenFailure(EACCES, name, "the file is read-only");
+        throw UnchangedTargetFailure(EACCES, name, "the file is read-only");
     }
     if (CreateTemporary(found.exists ? static_cast<int>(found.attributes) : -1)) {
         return;
     }
     const int error = errno;
     if (!found.exists || error != EACCES) {
-        throw OpenFailure(error, name);
+        throw UnchangedTargetFailure(error, name);
     }
     OpenInPlace(source, kFollowLink);
 }
@@ -274,7 +261,7 @@ bool TargetFile::Platform::CreateTemporary(int attributes)
             if (descriptor_ < 0 || !protectedLikeTarget) {
                 const int error = descriptor_ < 0 ? errno : LastError();
                 Discard();
-                throw OpenFailure(error, name_);
+                throw UnchangedTargetFailure(error, name_);
             }
             return true;
         }
@@ -293,11 +280,11 @@ void TargetFile::Platform::OpenDirectly([[maybe_unused]] int flags)
     HANDLE handle = ::CreateFileW(SystemName(name_).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        throw OpenFailure(LastError(), name_);
+        throw UnchangedTargetFailure(LastError(), name_);
     }
     descriptor_ = DescriptorOf(handle);
     if (descriptor_ < 0) {
-        throw OpenFailure(errno, name_);
+        throw UnchangedTargetFailure(errno, name_);
     }
 }
 
@@ -307,7 +294,7 @@ void TargetFile::Platform::OpenInPlace(FileIdentity source, [[maybe_unused]] Lin
     HANDLE handle = ::CreateFileW(SystemName(name_).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        throw OpenFailure(LastError(), name_);
+        throw UnchangedTargetFailure(LastError(), name_);
     }
     FileIdentity opened;
     int error = 0;
@@ -320,11 +307,11 @@ void TargetFile::Platform::OpenInPlace(FileIdentity source, [[maybe_unused]] Lin
     }
     if (error != 0) {
         ::CloseHandle(handle);
-        throw OpenFailure(error, name_, reason);
+        throw UnchangedTargetFailure(error, name_, reason);
     }
     descriptor_ = DescriptorOf(handle);
     if (descriptor_ < 0) {
-        throw OpenFailure(errno, name_);
+        throw UnchangedTargetFailure(errno, name_);
     }
 }
 
@@ -337,7 +324,7 @@ void TargetFile::Platform::Write(std::string_view bytes)
         const int written = ::_write(descriptor_, bytes.data(), size);
         if (written <= 0) {
             // Never retried: a retry could repeat bytes the device did take.
-            throw Failure(written < 0 ? errno : EIO, name_);
+            throw TargetFailure(written < 0 ? errno : EIO, name_);
         }
         bytes.remove_prefix(static_cast<std::size_t>(written));
     }
@@ -373,7 +360,7 @@ void TargetFile::Platform::Commit()
     }
     if (error != 0) {
         Discard();
-        throw Failure(error, name_);
+        throw TargetFailure(error, name_);
     }
 }
 
@@ -392,7 +379,7 @@ void TargetFile::Platform::Discard() noexcept
 std::string_view TargetFile::Platform::FailureNote() const noexcept
 {
     if (replaces_) {
-        return kUnchanged;
+        return kTargetUnchanged;
     }
     return regular_ ? kPartial : std::string_view();
 }
