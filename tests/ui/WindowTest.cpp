@@ -247,8 +247,8 @@ TEST_F(WindowTest, FormatOptionsAreTheTablesRows)
     const QList<QAbstractButton*> options = Find<QButtonGroup>("Option4")->buttons();
     ASSERT_EQ(static_cast<std::size_t>(options.size()), varnuth::kFormats.size());
     int right = 0;
-    for (std::size_t i = 0; i < varnuth::kFormats.size(); ++i) {
-        const varnuth::FormatEntry& row = varnuth::kFormats[i];
+    for (qsizetype i = 0; i < options.size(); ++i) {
+        const varnuth::FormatEntry& row = varnuth::kFormats[static_cast<std::size_t>(i)];
         SCOPED_TRACE(row.name);
         EXPECT_EQ(options[i]->objectName(), QStringLiteral("Option4_%1").arg(row.optionIndex));
         EXPECT_EQ(options[i]->text().toStdString(), row.caption);
