@@ -557,7 +557,7 @@ TEST_F(WindowTest, TheFocusReturnsToConvertAfterARun)
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     Convert(kSubRip);
-    for (int run = 1; run <= 2; ++run) {
+    for (std::size_t run = 1; run <= 2; ++run) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         EXPECT_TRUE(QTest::qWaitFor([&] { return messages.size() == 1U + run; }, kRunTimeoutMs));
         EXPECT_EQ(QApplication::focusWidget(), Find("cmdConvert"));
