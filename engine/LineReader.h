@@ -57,6 +57,8 @@ public:
 
     /// The encoding the source was decoded from, if it was not UTF-8 or UTF-16.
     [[nodiscard]] const std::string& DecodedFrom() const noexcept { return decoder_.DecodedFrom(); }
+    /// Whether the source is decoded from UTF-16, with a byte-order mark or without.
+    [[nodiscard]] bool ReadsUtf16() const noexcept { return decoder_.ReadsUtf16(); }
     /// Whether the source was read as bytes although it looks like UTF-16 without a byte-order mark.
     [[nodiscard]] bool LooksLikeUtf16() const noexcept { return decoder_.LooksLikeUtf16(); }
 

@@ -33,6 +33,11 @@ public:
 
     /// The encoding the source was decoded from, if not UTF-8 or UTF-16; known after the first Read.
     [[nodiscard]] const std::string& DecodedFrom() const noexcept { return decodedFrom_; }
+    /// Whether the source is decoded from UTF-16, with a mark or without; known after the first Read.
+    [[nodiscard]] bool ReadsUtf16() const noexcept
+    {
+        return encoding_ == Encoding::Utf16LittleEndian || encoding_ == Encoding::Utf16BigEndian;
+    }
     /// Whether the source was read as bytes although its start looks like UTF-16; known after the first Read.
     [[nodiscard]] bool LooksLikeUtf16() const noexcept { return looksLikeUtf16_; }
 
