@@ -435,14 +435,13 @@ TEST_F(WindowTest, ConvertsWithTheWindowsChoicesAndSaysWhatHappened)
     Click("cmdConvert");
     Click("Option4_0");
     Convert(varnuth::test::Utf16(std::u16string(std::begin(kSubRip), std::end(kSubRip) - 1)).substr(2));
-    EXPECT_EQ(messages,
-              (std::vector<std::string>{"2 rows finished!!!\n\n1 source line was not converted:\nline 1: "
-                                        "text outside an entry; dropped",
-                                        "2 rows finished!!!", "0 rows finished!!!\n2 subtitles written",
-                                        "The left margin must be a whole number from 0 to 9999 for an ASS "
-                                        "script, not \" 5\"",
-                                        "2 rows finished!!!", "Enter a target file name, or choose one with ...",
-                                        "Enter a source file name, or choose one with ...", "2 rows finished!!!"}));
+    const std::string dropped =
+        "2 rows finished!!!\n\n1 source line was not converted:\nline 1: text outside an entry; dropped";
+    const std::string margin = "The left margin must be a whole number from 0 to 9999 for an ASS script, not \" 5\"";
+    EXPECT_EQ(messages, (std::vector<std::string>{
+                            dropped, "2 rows finished!!!", "0 rows finished!!!\n2 subtitles written", margin,
+                            "2 rows finished!!!", "Enter a target file name, or choose one with ...",
+                            "Enter a source file name, or choose one with ...", "2 rows finished!!!"}));
     EXPECT_EQ(QDir(QString::fromStdString(folder.path().string())).entryList(QDir::Files),
               (QStringList{"source file.txt", "target.out"}));
 }
