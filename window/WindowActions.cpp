@@ -342,8 +342,8 @@ RunProgress WindowActions::Progress() const
     progress.label = files > 1 ? "File " + std::to_string(index + 1) + " of " + std::to_string(files) + ": "
                                      + BaseName(run_->requests[index].sourceName)
                                : "Converting \"" + BaseName(run_->requests.front().sourceName) + "\"...";
-    const bool measured = std::all_of(run_->sourceSizes.begin(), run_->sourceSizes.end(),
-                                      [](std::uint64_t size) { return size > 0; });
+    const bool measured =
+        std::all_of(run_->sourceSizes.begin(), run_->sourceSizes.end(), [](std::uint64_t size) { return size > 0; });
     if (measured) {
         const std::uint64_t size = run_->sourceSizes[index];
         const std::uint64_t done = std::min<std::uint64_t>(run_->bytesRead, size);
@@ -372,12 +372,12 @@ bool WindowActions::FinishRun()
     style_.italic = run_->style.italic;
     style_.txtAlignment = run_->style.txtAlignment;
     const std::vector<RunOutcome>& outcomes = run_->outcomes;
-    const std::string message = run_->requests.size() == 1 ? OutcomeMessage(outcomes.front())
-                                                            : BatchMessage(run_->requests, outcomes);
+    const std::string message =
+        run_->requests.size() == 1 ? OutcomeMessage(outcomes.front()) : BatchMessage(run_->requests, outcomes);
     // A run that ended before it saw the stop still says how it ended.
     const bool stopped = closeAfterRun_ && !std::all_of(outcomes.begin(), outcomes.end(), [](const auto& outcome) {
-        return outcome.succeeded();
-    });
+                             return outcome.succeeded();
+                         });
     run_.reset();
     if (!stopped) {
         showMessage_(message);
