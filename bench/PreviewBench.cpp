@@ -21,15 +21,19 @@
 
 namespace {
 
-class NoDialogs final : public DialogHost {
+class NoDialogs final : public varnuth::DialogHost {
 public:
-    std::optional<QString> AskOpenFileName(QWidget*, const QStringList&, const QString&) override { return {}; }
-    std::optional<QStringList> AskOpenFileNames(QWidget*, const QStringList&, const QString&) override { return {}; }
-    std::optional<QString> AskSaveFileName(QWidget*, const QStringList&, const QString&, bool) override { return {}; }
-    std::optional<QString> AskFolder(QWidget*, const QString&) override { return {}; }
-    std::optional<QFont> AskFont(QWidget*, const QFont&) override { return {}; }
-    std::optional<QColor> AskColour(QWidget*, const QColor&) override { return {}; }
-    bool AskYesNo(QWidget*, const QString&) override { return false; }
+    std::optional<std::string> AskOpenFileName(const std::string&, const std::string&) override { return {}; }
+    std::optional<std::vector<std::string>> AskOpenFileNames(const std::string&, const std::string&) override
+    {
+        return {};
+    }
+    std::optional<std::string> AskSaveFileName(const std::string&, const std::string&, bool) override { return {}; }
+    std::optional<std::string> AskFolder(const std::string&) override { return {}; }
+    std::optional<varnuth::FontChoice> AskFont(const varnuth::FontChoice&, bool) override { return {}; }
+    std::optional<std::int32_t> AskColour(std::int32_t) override { return {}; }
+    bool AskYesNo(const std::string&) override { return false; }
+    [[nodiscard]] varnuth::FontChoice DefaultFont() const override { return {}; }
 };
 
 template <typename Action>

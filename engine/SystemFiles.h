@@ -2,6 +2,7 @@
 
 #include "TargetFile.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -20,6 +21,9 @@ namespace varnuth {
 
 /// 0 when \p name is a folder, else the C library's number for why not (ENOENT, ENOTDIR, ...).
 [[nodiscard]] int FolderError(const std::string& name);
+
+/// The size of the regular file \p name leads to, links followed; nothing when it leads to none.
+[[nodiscard]] std::optional<std::uint64_t> RegularFileSize(const std::string& name);
 
 /// The identity of the file \p file has open; throws RunError naming \p name as the source if it cannot be known.
 [[nodiscard]] FileIdentity IdentityOfSource(std::FILE* file, const std::string& name);

@@ -76,6 +76,15 @@ std::optional<FileIdentity> IdentityOfName(const std::string& name)
     return FileIdentity{static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
 }
 
+std::optional<std::uint64_t> RegularFileSize(const std::string& name)
+{
+    struct stat status {};
+    if (::stat(name.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(status.st_size);
+}
+
 int FolderError(const std::string& name)
 {
     struct stat status {};

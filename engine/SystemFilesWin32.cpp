@@ -178,6 +178,16 @@ std::optional<FileIdentity> IdentityOfName(const std::string& name)
     return known ? std::optional(identity) : std::nullopt;
 }
 
+std::optional<std::uint64_t> RegularFileSize(const std::string& name)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (::GetFileAttributesExW(SystemName(name).c_str(), GetFileExInfoStandard, &data) == 0
+        || (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) {
+        return std::nullopt;
+    }
+    return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32U) | data.nFileSizeLow;
+}
+
 int FolderError(const std::string& name)
 {
     const DWORD attributes = ::GetFileAttributesW(SystemName(name).c_str());

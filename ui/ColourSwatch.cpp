@@ -1,6 +1,6 @@
 #include "ColourSwatch.h"
 
-#include "CommonDialog.h"
+#include "QtDialogHost.h"
 
 #include <QPainter>
 

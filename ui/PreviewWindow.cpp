@@ -1,7 +1,6 @@
 #include "PreviewWindow.h"
 
 #include "AssRenderer.h"
-#include "DialogHost.h"
 #include "Formats.h"
 #include "LineReader.h"
 #include "LineWriter.h"
@@ -113,7 +112,8 @@ QString FormatNote(varnuth::OutputFormat format)
 
 } // namespace
 
-PreviewWindow::PreviewWindow(std::function<PreviewSettings()> settings, DialogHost& dialogs, QWidget* parent)
+PreviewWindow::PreviewWindow(std::function<PreviewSettings()> settings, varnuth::DialogHost& dialogs,
+                             QWidget* parent)
     : QWidget(parent, Qt::Window), settings_(std::move(settings)), dialogs_(dialogs),
       entry_(std::make_unique<PreviewEntry>(SampleEntry()))
 {
@@ -261,13 +261,14 @@ void PreviewWindow::showNext()
 
 void PreviewWindow::chooseBackground()
 {
-    const std::optional<QString> name = dialogs_.AskOpenFileName(
-        this, {QStringLiteral("Images (*.png *.jpg *.jpeg *.bmp *.webp)"), QStringLiteral("All files (*)")}, {});
-    if (!name) {
+    const std::optional<std::string> chosen =
+        dialogs_.AskOpenFileName("Images|*.png;*.jpg;*.jpeg;*.bmp;*.webp|All files|*", {});
+    if (!chosen) {
         return;
     }
-    const QImage still(*name);
-    problemNote_->setText(still.isNull() ? QStringLiteral("%1 is not an image that can be read.").arg(*name)
+    const QString name = QFile::decodeName(QByteArray::fromStdString(*chosen));
+    const QImage still(name);
+    problemNote_->setText(still.isNull() ? QStringLiteral("%1 is not an image that can be read.").arg(name)
                                          : QString());
     if (!still.isNull()) {
         frame_->setBackground(still);

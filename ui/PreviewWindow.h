@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ConversionRequest.h"
+#include "DialogHost.h"
 #include "StyleSettings.h"
 
 #include <QWidget>
@@ -11,7 +12,6 @@
 #include <string>
 
 class AssRenderer;
-class DialogHost;
 class PreviewEntries;
 class PreviewFrame;
 class QLabel;
@@ -34,7 +34,8 @@ class PreviewWindow final : public QWidget {
 
 public:
     /// \p settings is asked for the window's values at each update; \p dialogs picks a background image.
-    PreviewWindow(std::function<PreviewSettings()> settings, DialogHost& dialogs, QWidget* parent = nullptr);
+    PreviewWindow(std::function<PreviewSettings()> settings, varnuth::DialogHost& dialogs,
+                  QWidget* parent = nullptr);
     PreviewWindow(const PreviewWindow&) = delete;
     PreviewWindow& operator=(const PreviewWindow&) = delete;
     ~PreviewWindow() override;
@@ -63,7 +64,7 @@ private:
     void describe(const PreviewSettings& settings);
 
     std::function<PreviewSettings()> settings_;
-    DialogHost& dialogs_;
+    varnuth::DialogHost& dialogs_;
     std::unique_ptr<AssRenderer> renderer_;
     bool rendererTried_ = false;
     std::unique_ptr<PreviewEntries> entries_;

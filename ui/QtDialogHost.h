@@ -2,17 +2,30 @@
 
 #include "DialogHost.h"
 
-/// Qt's own file, font and colour dialogs.
-class QtDialogHost final : public DialogHost {
+#include <QColor>
+#include <QFont>
+#include <QStringList>
+
+/// Qt's own file, font and colour dialogs and question box, over the window the user works in.
+class QtDialogHost final : public varnuth::DialogHost {
 public:
-    std::optional<QString> AskOpenFileName(QWidget* parent, const QStringList& nameFilters,
-                                           const QString& startName) override;
-    std::optional<QStringList> AskOpenFileNames(QWidget* parent, const QStringList& nameFilters,
-                                                const QString& startName) override;
-    std::optional<QString> AskSaveFileName(QWidget* parent, const QStringList& nameFilters, const QString& startName,
-                                           bool confirmOverwrite) override;
-    std::optional<QString> AskFolder(QWidget* parent, const QString& startFolder) override;
-    std::optional<QFont> AskFont(QWidget* parent, const QFont& start) override;
-    std::optional<QColor> AskColour(QWidget* parent, const QColor& start) override;
-    bool AskYesNo(QWidget* parent, const QString& question) override;
+    std::optional<std::string> AskOpenFileName(const std::string& filter, const std::string& startName) override;
+    std::optional<std::vector<std::string>> AskOpenFileNames(const std::string& filter,
+                                                             const std::string& startName) override;
+    std::optional<std::string> AskSaveFileName(const std::string& filter, const std::string& startName,
+                                               bool confirmOverwrite) override;
+    std::optional<std::string> AskFolder(const std::string& startFolder) override;
+    std::optional<varnuth::FontChoice> AskFont(const varnuth::FontChoice& start, bool screenFontsOnly) override;
+    std::optional<std::int32_t> AskColour(std::int32_t start) override;
+    bool AskYesNo(const std::string& question) override;
+    [[nodiscard]] varnuth::FontChoice DefaultFont() const override;
 };
+
+/// Qt's name filters for a "description|pattern|..." filter text.
+[[nodiscard]] QStringList NameFilters(const std::string& filter);
+
+[[nodiscard]] QFont FontOf(const varnuth::FontChoice& choice);
+[[nodiscard]] varnuth::FontChoice ChoiceOf(const QFont& font);
+
+[[nodiscard]] std::int32_t PackColour(const QColor& colour);
+[[nodiscard]] QColor UnpackColour(std::int32_t packed);

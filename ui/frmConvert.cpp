@@ -4,8 +4,8 @@
 #include "ColourSwatch.h"
 #include "FileNameBox.h"
 #include "PreviewWindow.h"
+#include "QtDialogHost.h"
 
-#include "ConversionBatch.h"
 #include "Formats.h"
 
 #include <QButtonGroup>
@@ -23,25 +23,15 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
-#include <atomic>
-#include <filesystem>
-#include <optional>
 #include <vector>
 #include <type_traits>
 
 namespace {
 
 constexpr int kTwipsPerPixel = 15;
-// The alignment buttons' ids: SSA's numbers for them.
-constexpr int kAlignLeft = 1;
-constexpr int kAlignCentre = 2;
-constexpr int kAlignRight = 3;
-
-const QString kSourceFilter = QStringLiteral("Subrip file (*.srt)|*.srt|Text file (*.txt)|*.txt|All files|*.*");
 
 // The format options stand in one row, in the table's order: a short caption on a narrow button, a longer one on a
 // wide button, each a small gap after the one before. This puts the first three where they have always been.
@@ -112,30 +102,17 @@ void TabToTheSelectedOption(QButtonGroup* group)
     });
 }
 
-constexpr int kProgressSteps = 1000;
 constexpr int kProgressDelayMs = 500;
 constexpr int kProgressIntervalMs = 100;
 
 } // namespace
 
-/// The conversions of one Convert, one after another on their own thread. They work on a copy of the style
-/// settings, so the window may go on changing its own while the runs read them.
-struct frmConvert::Run {
-    explicit Run(varnuth::StyleSettings windowStyle) : style(std::move(windowStyle)) {}
-
-    varnuth::StyleSettings style;
-    std::vector<varnuth::ConversionRequest> requests;
-    std::vector<std::int64_t> sourceSizes;
-    std::atomic<bool> cancel = false;
-    std::atomic<std::size_t> inWork = 0;
-    std::atomic<std::uint64_t> bytesRead = 0;
-    std::vector<varnuth::RunOutcome> outcomes;
-};
-
-frmConvert::frmConvert(std::unique_ptr<DialogHost> dialogs, varnuth::ShowMessage showMessage,
-                       RunProgressHook onRunProgress, QWidget* parent)
-    : QWidget(parent), dialogs_(std::move(dialogs), this), showMessage_(std::move(showMessage)),
-      onRunProgress_(std::move(onRunProgress))
+frmConvert::frmConvert(std::unique_ptr<varnuth::DialogHost> dialogs, varnuth::ShowMessage showMessage,
+                       varnuth::RunProgressHook onRunProgress, QWidget* parent)
+    : QWidget(parent),
+      actions_(*this, std::move(dialogs), std::move(showMessage),
+               [this] { QMetaObject::invokeMethod(this, &frmConvert::finishRun, Qt::QueuedConnection); },
+               std::move(onRunProgress))
 {
     InstallAccessibleRoles();
     setWindowTitle(QStringLiteral("Varnuth"));
@@ -143,18 +120,12 @@ frmConvert::frmConvert(std::unique_ptr<DialogHost> dialogs, varnuth::ShowMessage
     setFont(WindowFont());
     createControls();
     connectActions();
-    loadDefaults();
+    actions_.Load();
     setAcceptDrops(true);
     sourceNameBox_->setFocus();
 }
 
-frmConvert::~frmConvert()
-{
-    if (run_) {
-        run_->cancel = true;
-        runThread_->wait();
-    }
-}
+frmConvert::~frmConvert() = default;
 
 void frmConvert::createControls()
 {
@@ -189,14 +160,14 @@ void frmConvert::createControls()
         const char* swatch;
         const char* button;
         const char* spokenName;
-        varnuth::SettingValue varnuth::StyleSettings::*setting;
+        varnuth::ColourRow row;
     } colourRows[] = {
         {"Label6", "Primary:", 615, 360, "shPrimary", "cmdPrimary", "Choose primary colour",
-         &varnuth::StyleSettings::primarycolor},
+         varnuth::ColourRow::Primary},
         {"Label7", "Secondary:", 855, 840, "shSecondary", "cmdSecondary", "Choose secondary colour",
-         &varnuth::StyleSettings::secondarycolor},
+         varnuth::ColourRow::Secondary},
         {"Label8", "Tertiary:", 735, 1320, "shTertiary", "cmdTertiary", "Choose tertiary colour",
-         &varnuth::StyleSettings::tertiarycolor},
+         varnuth::ColourRow::Tertiary},
     };
     QList<QWidget*> colourButtons;
     for (const auto& row : colourRows) {
@@ -207,8 +178,8 @@ void frmConvert::createControls()
         label->setBuddy(swatch);
         button->setAccessibleName(QLatin1String(row.spokenName));
         swatch->describeIn(button);
-        connect(button, &QPushButton::clicked, this,
-                [this, setting = row.setting, swatch] { chooseColour(style_.*setting, swatch); });
+        swatches_.at(static_cast<std::size_t>(row.row)) = swatch;
+        connect(button, &QPushButton::clicked, this, [this, which = row.row] { actions_.ChooseColour(which); });
         colourButtons << button;
     }
 
@@ -226,9 +197,9 @@ void frmConvert::createControls()
                                         QLatin1String(varnuth::kDefaultMarginBottom));
     Place<QLabel>(marginFrame_, "Label14", {1455, 1275, 450, 255}, QStringLiteral("pixels"));
     alignmentGroup_ = new QButtonGroup(marginFrame_);
-    AddOption(alignmentGroup_, kAlignLeft, marginFrame_, "Option1", {150, 1635, 375, 255}, QStringLiteral("L"));
-    AddOption(alignmentGroup_, kAlignCentre, marginFrame_, "Option2", {840, 1635, 375, 255}, QStringLiteral("C"));
-    AddOption(alignmentGroup_, kAlignRight, marginFrame_, "Option3", {1515, 1620, 375, 255}, QStringLiteral("R"));
+    AddOption(alignmentGroup_, varnuth::kAlignLeft, marginFrame_, "Option1", {150, 1635, 375, 255}, QStringLiteral("L"));
+    AddOption(alignmentGroup_, varnuth::kAlignCentre, marginFrame_, "Option2", {840, 1635, 375, 255}, QStringLiteral("C"));
+    AddOption(alignmentGroup_, varnuth::kAlignRight, marginFrame_, "Option3", {1515, 1620, 375, 255}, QStringLiteral("R"));
 
     createFormatOptions();
 
@@ -250,9 +221,9 @@ void frmConvert::createControls()
     for (const auto& [control, name] : {std::pair<QWidget*, const char*>{browseSourceButton_, "Choose source file"},
                                         {browseTargetButton_, "Choose target file"},
                                         {fontButton_, "Choose font"},
-                                        {alignmentGroup_->button(kAlignLeft), "Align left"},
-                                        {alignmentGroup_->button(kAlignCentre), "Align centre"},
-                                        {alignmentGroup_->button(kAlignRight), "Align right"},
+                                        {alignmentGroup_->button(varnuth::kAlignLeft), "Align left"},
+                                        {alignmentGroup_->button(varnuth::kAlignCentre), "Align centre"},
+                                        {alignmentGroup_->button(varnuth::kAlignRight), "Align right"},
                                         {leftMarginBox_, "Left margin, pixels"},
                                         {rightMarginBox_, "Right margin, pixels"},
                                         {bottomMarginBox_, "Bottom margin, pixels"}}) {
@@ -304,10 +275,10 @@ void frmConvert::createFormatOptions()
 
 void frmConvert::connectActions()
 {
-    connect(browseSourceButton_, &QPushButton::clicked, this, &frmConvert::chooseSource);
-    connect(browseTargetButton_, &QPushButton::clicked, this, &frmConvert::chooseTarget);
-    connect(fontButton_, &QPushButton::clicked, this, &frmConvert::chooseFont);
-    connect(formatGroup_, &QButtonGroup::idClicked, this, &frmConvert::applyFormat);
+    connect(browseSourceButton_, &QPushButton::clicked, this, [this] { actions_.ChooseSource(); });
+    connect(browseTargetButton_, &QPushButton::clicked, this, [this] { actions_.ChooseTarget(); });
+    connect(fontButton_, &QPushButton::clicked, this, [this] { actions_.ChooseFont(); });
+    connect(formatGroup_, &QButtonGroup::idClicked, this, [this](int index) { actions_.ApplyFormat(index); });
     connect(convertButton_, &QPushButton::clicked, this, &frmConvert::convert);
     connect(sourceNameBox_, &FileNameBox::filesDropped, this, &frmConvert::openSources);
     connect(targetNameBox_, &FileNameBox::filesDropped, this, &frmConvert::takeDroppedTargets);
@@ -346,32 +317,28 @@ bool frmConvert::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void frmConvert::loadDefaults()
+namespace {
+
+// Full names as the file system takes them.
+std::vector<std::string> FullNames(const QStringList& fileNames)
 {
-    style_.SetDefaults();
-    showFontSettings();
-    alignmentGroup_->button(kAlignCentre)->setChecked(true);
+    std::vector<std::string> names;
+    for (const QString& name : fileNames) {
+        names.push_back(QFile::encodeName(QFileInfo(name).absoluteFilePath()).toStdString());
+    }
+    return names;
 }
 
-void frmConvert::showFontSettings()
-{
-    fontNameBox_->setText(QString::fromStdString(style_.str_fontname.TextForm()));
-    fontSizeBox_->setText(QString::fromStdString(style_.str_fontsize));
-}
+} // namespace
 
 void frmConvert::openSources(const QStringList& fileNames)
 {
-    sourceNameBox_->takeFiles(fileNames);
+    actions_.TakeSources(FullNames(fileNames));
 }
 
-// One file is the target; several can only be sources.
 void frmConvert::takeDroppedTargets(const QStringList& fileNames)
 {
-    if (fileNames.size() == 1) {
-        targetNameBox_->takeFiles(fileNames);
-    } else {
-        openSources(fileNames);
-    }
+    actions_.TakeDroppedTargets(FullNames(fileNames));
 }
 
 void frmConvert::dragEnterEvent(QDragEnterEvent* event)
@@ -391,88 +358,15 @@ void frmConvert::dropEvent(QDropEvent* event)
     }
 }
 
-void frmConvert::chooseSource()
-{
-    dialogs_.Filter = kSourceFilter;
-    if (dialogs_.ShowOpen() && !dialogs_.FileNames.isEmpty()) {
-        sourceNameBox_->takeFiles(dialogs_.FileNames);
-    }
-}
-
-// Several sources go into a folder, which starts where they are when none is named yet.
-void frmConvert::chooseTargetFolder()
-{
-    const QStringList sources = sourceNameBox_->fileNames();
-    dialogs_.InitDir = targetNameBox_->text().isEmpty() ? QFileInfo(sources.front()).absolutePath()
-                                                        : targetNameBox_->text();
-    if (dialogs_.ShowFolder()) {
-        targetNameBox_->setText(dialogs_.InitDir);
-    }
-}
-
-void frmConvert::chooseTarget()
-{
-    if (sourceNameBox_->fileNames().size() > 1) {
-        chooseTargetFolder();
-        return;
-    }
-    dialogs_.Flags = CommonDialog::kOverwritePrompt;
-    dialogs_.Filter = QString::fromStdString(varnuth::TargetFilter());
-    if (dialogs_.ShowSave() && !dialogs_.FileName.isEmpty()) {
-        targetNameBox_->setText(dialogs_.FileName);
-        confirmedTarget_ = dialogs_.FileName;
-    }
-}
-
-// A confirmed font only ever ticks Bold and Italic: the run takes both from the boxes.
-void frmConvert::chooseFont()
-{
-    dialogs_.Flags = CommonDialog::kScreenFonts;
-    dialogs_.FontName = QString::fromLatin1(varnuth::kDefaultFontName);
-    if (!dialogs_.ShowFont() || dialogs_.FontName.isEmpty()) {
-        return;
-    }
-    style_.str_fontname = dialogs_.FontName.toStdString();
-    style_.str_fontsize = varnuth::FontSizeText(dialogs_.FontSize);
-    if (dialogs_.FontBold) {
-        boldBox_->setChecked(true);
-    }
-    if (dialogs_.FontItalic) {
-        italicBox_->setChecked(true);
-    }
-    showFontSettings();
-}
-
-void frmConvert::chooseColour(varnuth::SettingValue& setting, ColourSwatch* swatch)
-{
-    if (!dialogs_.ShowColor()) {
-        return;
-    }
-    setting = dialogs_.Color;
-    swatch->setFillColour(UnpackColour(dialogs_.Color));
-    updatePreview();
-}
-
-// Disabling keeps every value inside the frames; only the user's access goes.
-void frmConvert::applyFormat(int index)
-{
-    const varnuth::FormatEntry* row = varnuth::FindFormatByOption(index);
-    const bool styled = row != nullptr && row->usesStyle;
-    fontFrame_->setEnabled(styled);
-    colourFrame_->setEnabled(styled);
-    marginFrame_->setEnabled(styled);
-    previewButton_->setEnabled(styled);
-}
-
 // One preview for the window's life, beside it and never modal: the window stays as usable as without it.
 void frmConvert::openPreview()
 {
     if (preview_ == nullptr) {
         preview_ = new PreviewWindow(
             [this] {
-                return PreviewSettings{gatherRequest(), style_};
+                return PreviewSettings{actions_.GatherRequest(), actions_.Style()};
             },
-            dialogs_.Host(), this);
+            actions_.Dialogs(), this);
         preview_->setSourceName(sourceNameBox_->text());
     }
     preview_->show();
@@ -487,97 +381,17 @@ void frmConvert::updatePreview()
     }
 }
 
-// Several sources go into the target folder, each under its own name; nothing starts if any of them cannot.
-std::optional<std::vector<varnuth::ConversionRequest>> frmConvert::gatherRequests()
-{
-    varnuth::ConversionRequest request = gatherRequest();
-    const QStringList sources = sourceNameBox_->fileNames();
-    if (sources.size() <= 1) {
-        // One name in quotes is that name; otherwise the box's own bytes stand.
-        if (sources.size() == 1 && sources.front() != sourceNameBox_->text()) {
-            request.sourceName = QFile::encodeName(sources.front()).toStdString();
-        }
-        return std::vector{request};
-    }
-    std::vector<std::string> sourceNames;
-    for (const QString& source : sources) {
-        sourceNames.push_back(QFile::encodeName(source).toStdString());
-    }
-    try {
-        return varnuth::PlanBatch(sourceNames, request.targetName, request);
-    } catch (const varnuth::RunError& error) {
-        showMessage_(error.description());
-        return std::nullopt;
-    }
-}
-
-// An empty name would convert nothing, so it is no run: the message says which box to fill.
-bool frmConvert::namesAreGiven()
-{
-    for (const auto& [box, which] :
-         {std::pair<FileNameBox*, const char*>{sourceNameBox_, "source"}, {targetNameBox_, "target"}}) {
-        if (box->text().isEmpty()) {
-            showMessage_(std::string("Enter a ") + which + " file name, or choose one with ...");
-            box->setFocus();
-            return false;
-        }
-    }
-    return true;
-}
-
-// The save dialog asks before it names an existing file; a typed or dropped name is asked about here, once.
-bool frmConvert::mayReplaceTarget()
-{
-    const QString target = targetNameBox_->text();
-    std::error_code unknown;
-    if (target != confirmedTarget_ && std::filesystem::is_regular_file(targetNameBox_->fileNameBytes(), unknown)
-        && !dialogs_.AskYesNo(QStringLiteral("\"%1\" already exists.\nDo you want to replace it?").arg(target))) {
-        return false;
-    }
-    confirmedTarget_ = target;
-    return true;
-}
-
-// Each existing target of a batch would be replaced too; one question covers them all.
-bool frmConvert::mayReplaceTargets(const std::vector<varnuth::ConversionRequest>& requests)
-{
-    const auto existing = std::count_if(requests.begin(), requests.end(), [](const varnuth::ConversionRequest& request) {
-        return QFileInfo(QFile::decodeName(QByteArray::fromStdString(request.targetName))).isFile();
-    });
-    return existing == 0
-           || dialogs_.AskYesNo(QStringLiteral("%1 of the %2 targets already exist in \"%3\".\nDo you want to replace them?")
-                                    .arg(existing)
-                                    .arg(requests.size())
-                                    .arg(targetNameBox_->text()));
-}
-
-// The runs go on their own thread so that the window keeps painting and can offer Cancel; a progress dialog
-// appears once they look like lasting more than half a second. They leave the window free, so that closing it can
-// stop them.
+// The progress dialog appears once the runs look like lasting more than half a second.
 void frmConvert::convert()
 {
-    if (!namesAreGiven()) {
+    if (!actions_.Convert()) {
         return;
     }
-    std::optional<std::vector<varnuth::ConversionRequest>> requests = gatherRequests();
-    if (!requests || !(requests->size() == 1 ? mayReplaceTarget() : mayReplaceTargets(*requests))) {
-        return;
-    }
-    run_ = std::make_unique<Run>(style_);
-    run_->requests = std::move(*requests);
-    for (const varnuth::ConversionRequest& request : run_->requests) {
-        std::error_code unknown;
-        const auto size = static_cast<std::int64_t>(std::filesystem::file_size(request.sourceName, unknown));
-        run_->sourceSizes.push_back(unknown ? 0 : size);
-    }
-    const bool measured = std::all_of(run_->sourceSizes.begin(), run_->sourceSizes.end(),
-                                      [](std::int64_t size) { return size > 0; });
     convertButton_->setEnabled(false);
     setCursor(Qt::BusyCursor);
-
-    const QString firstName = QFileInfo(sourceNameBox_->fileNames().front()).fileName();
-    progress_ = new QProgressDialog(QStringLiteral("Converting \"%1\"...").arg(firstName), QStringLiteral("Cancel"), 0,
-                                    measured ? kProgressSteps * static_cast<int>(run_->requests.size()) : 0, this);
+    const varnuth::RunProgress start = actions_.Progress();
+    progress_ = new QProgressDialog(QString::fromStdString(start.label), QStringLiteral("Cancel"), 0, start.maximum,
+                                    this);
     progress_->setObjectName(QStringLiteral("progress"));
     auto* bar = new QProgressBar(progress_);
     bar->setAccessibleName(QStringLiteral("Conversion progress"));
@@ -587,80 +401,34 @@ void frmConvert::convert()
     progress_->setAutoClose(false);
     progress_->setMinimumDuration(kProgressDelayMs);
     progress_->setValue(0);
-    Run* run = run_.get();
-    connect(progress_, &QProgressDialog::canceled, this, [run] { run->cancel = true; });
+    connect(progress_, &QProgressDialog::canceled, this, [this] { actions_.CancelRun(); });
     progressTimer_ = new QTimer(this);
     progressTimer_->setInterval(kProgressIntervalMs);
     connect(progressTimer_, &QTimer::timeout, this, &frmConvert::showProgress);
-
-    varnuth::BatchControl control;
-    control.cancel = &run->cancel;
-    control.started = [run](std::size_t index) {
-        run->bytesRead = 0;
-        run->inWork = index;
-    };
-    control.progress = [run, hook = onRunProgress_](std::size_t, std::uint64_t bytesRead) {
-        run->bytesRead = bytesRead;
-        if (hook) {
-            hook(bytesRead);
-        }
-    };
-    runThread_ = QThread::create([run, control = std::move(control)] {
-        run->outcomes = varnuth::PerformBatch(run->requests, run->style, control);
-    });
-    connect(runThread_, &QThread::finished, this, &frmConvert::finishRun);
     progressTimer_->start();
-    runThread_->start();
 }
 
-// Each file counts the same in the batch's progress, however large; several files are named one by one.
 void frmConvert::showProgress()
 {
     if (progress_->wasCanceled()) {
         return;
     }
-    const std::size_t index = run_->inWork;
-    const std::size_t files = run_->requests.size();
-    if (files > 1) {
-        const QString name = QFileInfo(QFile::decodeName(QByteArray::fromStdString(run_->requests[index].sourceName)))
-                                 .fileName();
-        progress_->setLabelText(QStringLiteral("File %1 of %2: %3").arg(index + 1).arg(files).arg(name));
-    }
-    if (progress_->maximum() > 0) {
-        const auto size = static_cast<std::uint64_t>(run_->sourceSizes[index]);
-        const std::uint64_t done = std::min<std::uint64_t>(run_->bytesRead, size);
-        progress_->setValue(static_cast<int>(index) * kProgressSteps
-                            + static_cast<int>(done * kProgressSteps / size));
+    const varnuth::RunProgress now = actions_.Progress();
+    progress_->setLabelText(QString::fromStdString(now.label));
+    if (now.maximum > 0) {
+        progress_->setValue(now.value);
     }
 }
 
-// The message comes only now, after the run, and once; the SSA run's choices it wrote into its copy become the
-// window's own.
 void frmConvert::finishRun()
 {
     delete progressTimer_;
     progressTimer_ = nullptr;
     delete progress_;
     progress_ = nullptr;
-    runThread_->deleteLater();
-    runThread_ = nullptr;
-    style_.bold = run_->style.bold;
-    style_.italic = run_->style.italic;
-    style_.txtAlignment = run_->style.txtAlignment;
-    const std::vector<varnuth::RunOutcome>& outcomes = run_->outcomes;
-    const std::string message = run_->requests.size() == 1 ? varnuth::OutcomeMessage(outcomes.front())
-                                                            : varnuth::BatchMessage(run_->requests, outcomes);
-    // A run that ended before it saw the stop still says how it ended.
-    const bool stopped = closeAfterRun_ && !std::all_of(outcomes.begin(), outcomes.end(), [](const auto& outcome) {
-        return outcome.succeeded();
-    });
-    run_.reset();
     unsetCursor();
     convertButton_->setEnabled(true);
-    if (!stopped) {
-        showMessage_(message);
-    }
-    if (closeAfterRun_) {
+    if (actions_.FinishRun()) {
         close();
         return;
     }
@@ -668,42 +436,78 @@ void frmConvert::finishRun()
     convertButton_->setFocus();
 }
 
-// Closing stops a run only when the user agrees; the window then closes once the run has let go of the target.
 void frmConvert::closeEvent(QCloseEvent* event)
 {
-    if (!run_) {
-        QWidget::closeEvent(event);
-        return;
-    }
-    event->ignore();
-    if (closeAfterRun_ || !dialogs_.AskYesNo(QStringLiteral("A conversion is running. Stop it and close Varnuth?"))) {
-        return;
-    }
-    if (!run_) {
-        // The run ended while the question was open.
+    if (actions_.AskToClose() == varnuth::CloseAnswer::Close) {
         event->accept();
-        return;
+    } else {
+        event->ignore();
     }
-    closeAfterRun_ = true;
-    run_->cancel = true;
 }
 
-varnuth::ConversionRequest frmConvert::gatherRequest()
+QLineEdit* frmConvert::box(varnuth::Box which) const
 {
-    varnuth::ConversionRequest request;
-    request.sourceName = sourceNameBox_->fileNameBytes();
-    request.targetName = targetNameBox_->fileNameBytes();
-    // STL also when no format is selected.
-    const varnuth::FormatEntry* format = varnuth::FindFormatByOption(formatGroup_->checkedId());
-    request.format = format != nullptr ? format->format : varnuth::OutputFormat::STL;
-    request.boldValue = CheckValue(boldBox_);
-    request.italicValue = CheckValue(italicBox_);
-    const int alignment = alignmentGroup_->checkedId();
-    request.alignLeft = alignment == kAlignLeft;
-    request.alignCentre = alignment == kAlignCentre;
-    request.alignRight = alignment == kAlignRight;
-    request.marginLeft = leftMarginBox_->text().toStdString();
-    request.marginRight = rightMarginBox_->text().toStdString();
-    request.marginBottom = bottomMarginBox_->text().toStdString();
-    return request;
+    const std::array<QLineEdit*, 7> boxes = {sourceNameBox_,  targetNameBox_,  fontNameBox_,   fontSizeBox_,
+                                             leftMarginBox_, rightMarginBox_, bottomMarginBox_};
+    return boxes.at(static_cast<std::size_t>(which));
+}
+
+// A file name keeps the bytes the file system gave it, where they are no UTF-8.
+std::string frmConvert::Text(varnuth::Box which) const
+{
+    if (which == varnuth::Box::Source || which == varnuth::Box::Target) {
+        return static_cast<FileNameBox*>(box(which))->fileNameBytes();
+    }
+    return box(which)->text().toStdString();
+}
+
+void frmConvert::SetText(varnuth::Box which, const std::string& text)
+{
+    const bool fileName = which == varnuth::Box::Source || which == varnuth::Box::Target;
+    box(which)->setText(fileName ? QFile::decodeName(QByteArray::fromStdString(text)) : QString::fromStdString(text));
+}
+
+void frmConvert::Focus(varnuth::Box which)
+{
+    box(which)->setFocus();
+}
+
+varnuth::CheckState frmConvert::Check(varnuth::StyleCheck check) const
+{
+    return CheckValue(check == varnuth::StyleCheck::Bold ? boldBox_ : italicBox_);
+}
+
+void frmConvert::Tick(varnuth::StyleCheck check)
+{
+    (check == varnuth::StyleCheck::Bold ? boldBox_ : italicBox_)->setChecked(true);
+}
+
+int frmConvert::Alignment() const
+{
+    return std::max(alignmentGroup_->checkedId(), varnuth::kNoAlignment);
+}
+
+void frmConvert::SelectAlignment(int alignment)
+{
+    alignmentGroup_->button(alignment)->setChecked(true);
+}
+
+int frmConvert::FormatOption() const
+{
+    return formatGroup_->checkedId();
+}
+
+// Whatever only a styled script uses goes with the frames.
+void frmConvert::EnableStyleFrames(bool enabled)
+{
+    fontFrame_->setEnabled(enabled);
+    colourFrame_->setEnabled(enabled);
+    marginFrame_->setEnabled(enabled);
+    previewButton_->setEnabled(enabled);
+}
+
+void frmConvert::FillSwatch(varnuth::ColourRow row, std::int32_t colour)
+{
+    swatches_.at(static_cast<std::size_t>(row))->setFillColour(UnpackColour(colour));
+    updatePreview();
 }

@@ -1,18 +1,12 @@
 #pragma once
 
-#include "CommonDialog.h"
-
-#include "ConversionRun.h"
-#include "StyleSettings.h"
+#include "WindowActions.h"
 
 #include <QStringList>
 #include <QWidget>
 
-#include <cstdint>
-#include <functional>
+#include <array>
 #include <memory>
-#include <optional>
-#include <vector>
 
 class ColourSwatch;
 class FileNameBox;
@@ -23,26 +17,22 @@ class QGroupBox;
 class QLineEdit;
 class QProgressDialog;
 class QPushButton;
-class QThread;
 class QTimer;
 
-/// Called on a run's own thread after each buffer of the source it reads; a test slows a run down with it.
-using RunProgressHook = std::function<void(std::uint64_t bytesRead)>;
-
 /// The one window: two file names, the SSA style values, the output format, Convert and Close.
-class frmConvert final : public QWidget {
+class frmConvert final : public QWidget, private varnuth::WindowView {
     Q_OBJECT
 
 public:
     /// \p dialogs serves every dialog of the window; \p showMessage shows the end of each conversion.
-    frmConvert(std::unique_ptr<DialogHost> dialogs, varnuth::ShowMessage showMessage,
-               RunProgressHook onRunProgress = {}, QWidget* parent = nullptr);
+    frmConvert(std::unique_ptr<varnuth::DialogHost> dialogs, varnuth::ShowMessage showMessage,
+               varnuth::RunProgressHook onRunProgress = {}, QWidget* parent = nullptr);
     frmConvert(const frmConvert&) = delete;
     frmConvert& operator=(const frmConvert&) = delete;
-    /// Cancels a run still going and waits for its thread.
+    /// Cancels a run still going and waits for it.
     ~frmConvert() override;
 
-    [[nodiscard]] const varnuth::StyleSettings& styleSettings() const { return style_; }
+    [[nodiscard]] const varnuth::StyleSettings& styleSettings() const { return actions_.Style(); }
 
     /// Takes files handed over by the desktop ("Open with", the command line) as sources, as a drop does.
     void openSources(const QStringList& fileNames);
@@ -54,43 +44,32 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    struct Run;
+    [[nodiscard]] std::string Text(varnuth::Box box) const override;
+    void SetText(varnuth::Box box, const std::string& text) override;
+    void Focus(varnuth::Box box) override;
+    [[nodiscard]] varnuth::CheckState Check(varnuth::StyleCheck check) const override;
+    void Tick(varnuth::StyleCheck check) override;
+    [[nodiscard]] int Alignment() const override;
+    void SelectAlignment(int alignment) override;
+    [[nodiscard]] int FormatOption() const override;
+    void EnableStyleFrames(bool enabled) override;
+    void FillSwatch(varnuth::ColourRow row, std::int32_t colour) override;
 
     void createControls();
     void createFormatOptions();
     void connectActions();
-    void loadDefaults();
-    void showFontSettings();
+    [[nodiscard]] QLineEdit* box(varnuth::Box which) const;
 
     void takeDroppedTargets(const QStringList& fileNames);
-    void chooseSource();
-    void chooseTarget();
-    void chooseTargetFolder();
-    void chooseFont();
-    void chooseColour(varnuth::SettingValue& setting, ColourSwatch* swatch);
-    void applyFormat(int index);
     void openPreview();
     void updatePreview();
     void convert();
-    [[nodiscard]] bool namesAreGiven();
-    [[nodiscard]] bool mayReplaceTarget();
     void showProgress();
     void finishRun();
-    [[nodiscard]] varnuth::ConversionRequest gatherRequest();
-    [[nodiscard]] std::optional<std::vector<varnuth::ConversionRequest>> gatherRequests();
-    [[nodiscard]] bool mayReplaceTargets(const std::vector<varnuth::ConversionRequest>& requests);
 
-    varnuth::StyleSettings style_;
-    CommonDialog dialogs_;
-    varnuth::ShowMessage showMessage_;
-    RunProgressHook onRunProgress_;
-    std::unique_ptr<Run> run_;
-    QThread* runThread_ = nullptr;
+    varnuth::WindowActions actions_;
     QProgressDialog* progress_ = nullptr;
     QTimer* progressTimer_ = nullptr;
-    bool closeAfterRun_ = false;
-    // The target name last confirmed in the save dialog, by a Yes or by a run that created the file.
-    QString confirmedTarget_;
 
     FileNameBox* sourceNameBox_ = nullptr;
     QPushButton* browseSourceButton_ = nullptr;
@@ -105,6 +84,7 @@ private:
     QPushButton* fontButton_ = nullptr;
 
     QGroupBox* colourFrame_ = nullptr;
+    std::array<ColourSwatch*, 3> swatches_{}; // in the order of varnuth::ColourRow
 
     QGroupBox* marginFrame_ = nullptr;
     QLineEdit* leftMarginBox_ = nullptr;

@@ -1,7 +1,7 @@
 #include "ColourSwatch.h"
 #include "CommandLine.h"
 #include "CompactStyle.h"
-#include "DialogHost.h"
+#include "QtDialogHost.h"
 #include "LineReader.h"
 #include "MessageBox.h"
 #include "Formats.h"
@@ -46,43 +46,57 @@
 namespace {
 
 /// Answers each dialog from a script instead of a person, and keeps where each dialog started.
-class ScriptedDialogs final : public DialogHost {
+class ScriptedDialogs final : public varnuth::DialogHost {
 public:
-    std::optional<QString> AskOpenFileName(QWidget* parent, const QStringList& filters, const QString&) override
+    std::optional<std::string> AskOpenFileName(const std::string& filter, const std::string&) override
     {
-        return Next<QString>(parent, filters);
+        return Name(Next<QString>(NameFilters(filter)));
     }
-    std::optional<QStringList> AskOpenFileNames(QWidget* parent, const QStringList& filters, const QString&) override
+    std::optional<std::vector<std::string>> AskOpenFileNames(const std::string& filter, const std::string&) override
     {
-        return Next<QStringList>(parent, filters);
+        const std::optional<QStringList> chosen = Next<QStringList>(NameFilters(filter));
+        if (!chosen) {
+            return std::nullopt;
+        }
+        std::vector<std::string> names;
+        for (const QString& name : *chosen) {
+            names.push_back(name.toStdString());
+        }
+        return names;
     }
-    std::optional<QString> AskFolder(QWidget* parent, const QString& start) override
+    std::optional<std::string> AskFolder(const std::string& start) override
     {
-        return Next<QString>(parent, start);
+        return Name(Next<QString>(QString::fromStdString(start)));
     }
-    std::optional<QString> AskSaveFileName(QWidget* parent, const QStringList&, const QString& start,
-                                           bool confirm) override
+    std::optional<std::string> AskSaveFileName(const std::string&, const std::string& start, bool confirm) override
     {
-        return Next<QString>(parent, QVariantList{start, confirm});
+        return Name(Next<QString>(QVariantList{QString::fromStdString(start), confirm}));
     }
-    std::optional<QFont> AskFont(QWidget* parent, const QFont& start) override { return Next<QFont>(parent, start); }
-    std::optional<QColor> AskColour(QWidget* parent, const QColor& from) override { return Next<QColor>(parent, from); }
-    bool AskYesNo(QWidget* parent, const QString& question) override
+    std::optional<varnuth::FontChoice> AskFont(const varnuth::FontChoice& start, bool) override
     {
-        return Next<bool>(parent, question).value_or(false);
+        const std::optional<QFont> chosen = Next<QFont>(FontOf(start));
+        return chosen ? std::optional(ChoiceOf(*chosen)) : std::nullopt;
     }
+    std::optional<std::int32_t> AskColour(std::int32_t from) override
+    {
+        const std::optional<QColor> chosen = Next<QColor>(UnpackColour(from));
+        return chosen ? std::optional(PackColour(*chosen)) : std::nullopt;
+    }
+    bool AskYesNo(const std::string& question) override
+    {
+        return Next<bool>(QString::fromStdString(question)).value_or(false);
+    }
+    [[nodiscard]] varnuth::FontChoice DefaultFont() const override { return ChoiceOf(QGuiApplication::font()); }
 
     QVariantList answers; // the next dialogs' answers in order; an empty one cancels
     // Where each dialog started: an open dialog's name filters, a save dialog's name and overwrite prompt, a
     // question's text.
     QVariantList starts;
-    QWidget* window = nullptr;
 
     // An unscripted dialog fails the test and cancels, instead of waiting for a person.
     template <typename Value>
-    std::optional<Value> Next(QWidget* parent, const QVariant& start)
+    std::optional<Value> Next(const QVariant& start)
     {
-        EXPECT_TRUE(parent == window || parent->parentWidget() == window) << "a dialog not over the window that asked";
         starts.push_back(start);
         if (answers.empty()) {
             ADD_FAILURE() << "a dialog was shown that the test did not script";
@@ -90,6 +104,12 @@ public:
         }
         const QVariant answer = answers.takeFirst();
         return answer.isValid() ? std::optional(answer.value<Value>()) : std::nullopt;
+    }
+
+private:
+    static std::optional<std::string> Name(const std::optional<QString>& chosen)
+    {
+        return chosen ? std::optional(chosen->toStdString()) : std::nullopt;
     }
 };
 
@@ -103,7 +123,6 @@ protected:
         window = std::make_unique<frmConvert>(
             std::move(scripted), [this](const std::string& text) { messages.push_back(text); },
             [this](std::uint64_t bytesRead) { onRunProgress(bytesRead); });
-        dialogs->window = window.get();
         window->show();
     }
 
@@ -170,7 +189,7 @@ protected:
     static constexpr int kRunTimeoutMs = 10000;
     varnuth::test::TempFolder folder;
     // Set before the window, which may still call it while it ends a run.
-    RunProgressHook onRunProgress = [](std::uint64_t) {};
+    varnuth::RunProgressHook onRunProgress = [](std::uint64_t) {};
     std::unique_ptr<frmConvert> window;
     ScriptedDialogs* dialogs = nullptr;
     std::vector<std::string> messages;

@@ -4,6 +4,10 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
+
+namespace varnuth {
 
 /// One dialog component for the window's life: what one dialog leaves in it is where the next one starts. Its
 /// members keep the published names of the platform component it stands in for.
@@ -12,8 +16,8 @@ public:
     static constexpr std::int32_t kOverwritePrompt = 2;
     static constexpr std::int32_t kScreenFonts = 1;
 
-    /// Every dialog is shown over \p owner, the window the component belongs to.
-    CommonDialog(std::unique_ptr<DialogHost> host, QWidget* owner);
+    /// Starts with an empty FileName, Color 0, Flags 0 and the host's default font.
+    explicit CommonDialog(std::unique_ptr<DialogHost> host);
 
     // Each Show operation returns whether the user confirmed; a cancel changes no value.
     bool ShowOpen();
@@ -21,18 +25,16 @@ public:
     bool ShowFolder(); // a folder into InitDir, where it also starts
     bool ShowFont();
     bool ShowColor();
-    /// Not one of the component's dialogs: a yes-or-no question over the owner, served by the same host.
-    bool AskYesNo(const QString& question);
 
-    /// The dialogs themselves, for a window that asks outside the component's kept values.
+    /// The dialogs themselves, for questions and for choices outside the component's kept values.
     [[nodiscard]] DialogHost& Host() const { return *host_; }
 
-    QString FileName;
-    QStringList FileNames; // every file the open dialog chose, FileName the first
-    QString InitDir;
-    QString Filter; // "description|pattern|description|pattern..."
+    std::string FileName;
+    std::vector<std::string> FileNames; // every file the open dialog chose, FileName the first
+    std::string InitDir;
+    std::string Filter; // "description|pattern|description|pattern..."
     std::int32_t Flags = 0;
-    QString FontName;
+    std::string FontName;
     float FontSize = 0.0F;
     bool FontBold = false;
     bool FontItalic = false;
@@ -40,11 +42,6 @@ public:
 
 private:
     std::unique_ptr<DialogHost> host_;
-    QWidget* owner_;
 };
 
-/// Qt's name filters for a "description|pattern|..." filter text.
-[[nodiscard]] QStringList NameFilters(const QString& filter);
-
-[[nodiscard]] std::int32_t PackColour(const QColor& colour);
-[[nodiscard]] QColor UnpackColour(std::int32_t packed);
+} // namespace varnuth
