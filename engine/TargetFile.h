@@ -63,8 +63,8 @@ private:
     std::unique_ptr<Platform> platform_;
 };
 
-/// Removes the temporary file of every run still writing one. Async-signal-safe, for a handler that then ends the
-/// process.
+/// Removes the temporary file of every run still writing one, for a handler that then ends the process. On POSIX it
+/// is async-signal-safe; on Windows it waits for a run that is creating or placing its file, and lets none do so after.
 void RemoveUnfinishedTarget() noexcept;
 
 #ifndef _WIN32

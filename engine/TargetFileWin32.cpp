@@ -9,9 +9,10 @@
 #include <io.h>
 
 #include <algorithm>
+#include <array>
 #include <cassert>
 #include <cerrno>
-#include <cwchar>
+#include <mutex>
 #include <random>
 #include <utility>
 #include <vector>
@@ -21,25 +22,11 @@ namespace {
 
 constexpr std::string_view kPartial = "; the target file holds only what was written before the failure";
 
-// The temporary file's name, kept where the console's control handler may read it without allocating or locking.
-constexpr std::size_t kSlotSize = 33000;
-wchar_t pendingName[kSlotSize];
-volatile LONG pendingArmed = 0;
-
-void ArmSlot(const std::wstring& name) noexcept
-{
-    if (name.size() >= kSlotSize) {
-        return;
-    }
-    pendingArmed = 0;
-    std::wmemcpy(pendingName, name.c_str(), name.size() + 1);
-    pendingArmed = 1;
-}
-
-void DisarmSlot() noexcept
-{
-    pendingArmed = 0;
-}
+// The temporary files in flight, by their system names. The console's control handler runs on a thread of its own
+// and takes the lock as a run does: so it waits while a run creates its temporary file or puts it in place, and then
+// none is created or placed before the process ends.
+std::mutex inFlightLock;
+std::array<const std::wstring*, kMostTargetsInFlight> inFlight{};
 
 int LastError() noexcept
 {
@@ -122,13 +109,12 @@ Found Examine(const std::wstring& system, const std::string& name)
 // keeps them too, but not every system that runs the program has it do so.
 bool TakeProtection(const std::wstring& target, const std::wstring& temporary, DWORD attributes)
 {
-    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE
-                            | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    constexpr DWORD kKept =
+        FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
     DWORD size = 0;
     ::GetFileSecurityW(target.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
     std::vector<char> security(size);
-    return size != 0
-           && ::GetFileSecurityW(target.c_str(), DACL_SECURITY_INFORMATION, security.data(), size, &size) != 0
+    return size != 0 && ::GetFileSecurityW(target.c_str(), DACL_SECURITY_INFORMATION, security.data(), size, &size) != 0
            && ::SetFileSecurityW(temporary.c_str(), DACL_SECURITY_INFORMATION, security.data()) != 0
            && ::SetFileAttributesW(temporary.c_str(), (attributes & kKept) | FILE_ATTRIBUTE_NORMAL) != 0;
 }
@@ -151,6 +137,7 @@ struct TargetFile::Platform {
 
     std::string name_;
     std::string temporaryName_;
+    std::wstring systemTemporary_; // what the control handler removes while inFlight lists it
     int descriptor_ = -1;
     bool replaces_ = false;
     bool regular_ = true;
@@ -247,17 +234,30 @@ bool TargetFile::Platform::CreateTemporary(int attributes)
     constexpr int kAttempts = 16;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         std::string temporary = TemporaryName(name_);
-        const std::wstring system = SystemName(temporary);
-        // Shared for deletion, so that the console's control handler can remove it while it is being written.
-        HANDLE handle = ::CreateFileW(system.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+        std::wstring system = SystemName(temporary);
+        HANDLE handle = INVALID_HANDLE_VALUE;
+        DWORD failure = 0;
+        {
+            const std::lock_guard guard(inFlightLock);
+            const auto slot = std::ranges::find(inFlight, nullptr);
+            if (slot == inFlight.end()) {
+                throw UnchangedTargetFailure(EAGAIN, name_, "too many conversions are writing at once");
+            }
+            // Shared for deletion, so that the console's control handler can remove it while it is being written.
+            handle = ::CreateFileW(system.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+            failure = ::GetLastError();
+            if (handle != INVALID_HANDLE_VALUE) {
+                systemTemporary_ = std::move(system);
+                *slot = &systemTemporary_;
+            }
+        }
         if (handle != INVALID_HANDLE_VALUE) {
             temporaryName_ = std::move(temporary);
             replaces_ = true;
-            ArmSlot(system);
             descriptor_ = DescriptorOf(handle);
             const bool protectedLikeTarget =
-                attributes < 0 || TakeProtection(SystemName(name_), system, static_cast<DWORD>(attributes));
+                attributes < 0 || TakeProtection(SystemName(name_), systemTemporary_, static_cast<DWORD>(attributes));
             if (descriptor_ < 0 || !protectedLikeTarget) {
                 const int error = descriptor_ < 0 ? errno : LastError();
                 Discard();
@@ -265,8 +265,8 @@ bool TargetFile::Platform::CreateTemporary(int attributes)
             }
             return true;
         }
-        if (::GetLastError() != ERROR_FILE_EXISTS) {
-            errno = LastError();
+        if (failure != ERROR_FILE_EXISTS) {
+            errno = ErrorNumberOf(failure);
             return false;
         }
     }
@@ -342,9 +342,10 @@ void TargetFile::Platform::Commit()
         error = errno;
     }
     if (error == 0 && !temporaryName_.empty()) {
-        const std::wstring temporary = SystemName(temporaryName_);
+        const std::wstring& temporary = systemTemporary_;
         const std::wstring target = SystemName(name_);
         // ReplaceFileW keeps the old target's attributes and access rights; a new target is only renamed.
+        const std::lock_guard guard(inFlightLock);
         const bool existed = ::GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
         const bool placed = existed ? ::ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
                                                      REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
@@ -354,7 +355,7 @@ void TargetFile::Platform::Commit()
                                           != 0;
         error = placed ? 0 : LastError();
         if (placed) {
-            DisarmSlot();
+            *std::ranges::find(inFlight, &systemTemporary_) = nullptr;
             temporaryName_.clear();
         }
     }
@@ -370,8 +371,9 @@ void TargetFile::Platform::Discard() noexcept
         ::_close(std::exchange(descriptor_, -1));
     }
     if (!temporaryName_.empty()) {
-        ::DeleteFileW(SystemName(temporaryName_).c_str());
-        DisarmSlot();
+        const std::lock_guard guard(inFlightLock);
+        ::DeleteFileW(systemTemporary_.c_str());
+        *std::ranges::find(inFlight, &systemTemporary_) = nullptr;
         temporaryName_.clear();
     }
 }
@@ -384,10 +386,14 @@ std::string_view TargetFile::Platform::FailureNote() const noexcept
     return regular_ ? kPartial : std::string_view();
 }
 
+// Never unlocked: the process ends next, and no run may create or place a file before it does.
 void RemoveUnfinishedTarget() noexcept
 {
-    if (pendingArmed != 0) {
-        ::DeleteFileW(pendingName);
+    inFlightLock.lock();
+    for (const std::wstring* name : inFlight) {
+        if (name != nullptr) {
+            ::DeleteFileW(name->c_str());
+        }
     }
 }
 

@@ -49,7 +49,8 @@ protected:
         return quoted + std::wstring(backslashes, L'\\') + L"\"";
     }
 
-    CommandResult Run(const std::vector<std::string>& arguments, const std::string& /*shell*/ = "")
+    // The command started with standard output and error going to "out" and "err".
+    PROCESS_INFORMATION Start(const std::vector<std::string>& arguments)
     {
         SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
         const auto create = [&inherited](const std::wstring& name, DWORD access, DWORD disposition) {
@@ -67,16 +68,27 @@ protected:
             line += L" " + Quoted(argument);
         }
         PROCESS_INFORMATION process{};
-        DWORD exitCode = static_cast<DWORD>(-1);
-        if (::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
-            ::WaitForSingleObject(process.hProcess, INFINITE);
-            ::GetExitCodeProcess(process.hProcess, &exitCode);
-            ::CloseHandle(process.hThread);
-            ::CloseHandle(process.hProcess);
-        }
+        ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
         for (HANDLE handle : {startup.hStdInput, startup.hStdOutput, startup.hStdError}) {
             ::CloseHandle(handle);
         }
+        return process;
+    }
+
+    static DWORD Wait(const PROCESS_INFORMATION& process)
+    {
+        DWORD exitCode = static_cast<DWORD>(-1);
+        ::WaitForSingleObject(process.hProcess, INFINITE);
+        ::GetExitCodeProcess(process.hProcess, &exitCode);
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+        return exitCode;
+    }
+
+    CommandResult Run(const std::vector<std::string>& arguments, const std::string& /*shell*/ = "")
+    {
+        const PROCESS_INFORMATION process = Start(arguments);
+        const DWORD exitCode = process.hProcess != nullptr ? Wait(process) : static_cast<DWORD>(-1);
         return {static_cast<int>(exitCode), ReadBytes(PathOf("out")), ReadBytes(PathOf("err"))};
     }
 #else
@@ -96,10 +108,84 @@ protected:
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(PathOf("out")), ReadBytes(PathOf("err"))};
     }
 #endif
-    [[nodiscard]] std::string PathOf(std::string_view name) const { return temp_.PathOf(name); }
+    [[nodiscard]] std::string PathOf(std::string_view name) const
+    {
+        return temp_.PathOf(name);
+    }
+
+    class StoppableRun;
 
     TempFolder temp_;
 };
+
+#ifdef _WIN32
+// An interrupt is a console control event, delivered as Windows delivers one: by a thread started at CtrlRoutine in
+// the process.
+class ConvertCommandTest::StoppableRun {
+public:
+    StoppableRun(ConvertCommandTest& test, const std::vector<std::string>& arguments) : process_(test.Start(arguments))
+    {
+    }
+    [[nodiscard]] bool Running() const { return ::WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
+    // Not stopped: wine does not always survive a thread suspended at a random point. A temporary file here takes a
+    // second more to finish, so it is still in flight when the interrupt comes right after the count.
+    void Stop() {}
+    void Interrupt(DWORD event)
+    {
+        const auto routine = reinterpret_cast<LPTHREAD_START_ROUTINE>(
+            reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernelbase.dll"), "CtrlRoutine")));
+        ::CloseHandle(::CreateRemoteThread(process_.hProcess, nullptr, 0, routine,
+                                           reinterpret_cast<void*>(static_cast<std::uintptr_t>(event)), 0, nullptr));
+    }
+    // As a program stopped by Ctrl+C ends.
+    [[nodiscard]] bool EndedBy(DWORD /*event*/) { return Wait(process_) == static_cast<DWORD>(STATUS_CONTROL_C_EXIT); }
+
+private:
+    PROCESS_INFORMATION process_;
+};
+constexpr DWORD kInterrupts[] = {CTRL_C_EVENT, CTRL_BREAK_EVENT, CTRL_CLOSE_EVENT};
+#else
+class ConvertCommandTest::StoppableRun {
+public:
+    StoppableRun(ConvertCommandTest& /*test*/, const std::vector<std::string>& arguments)
+    {
+        std::vector<char*> argv = {const_cast<char*>(VARNUTH_CONVERT)};
+        for (const std::string& argument : arguments) {
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        }
+        argv.push_back(nullptr);
+        child_ = ::fork();
+        if (child_ == 0) {
+            ::dup2(::open("/dev/null", O_WRONLY), STDOUT_FILENO);
+            ::execv(VARNUTH_CONVERT, argv.data());
+            ::_exit(127);
+        }
+    }
+    [[nodiscard]] bool Running() { return ::waitpid(child_, &status_, WNOHANG) == 0; }
+    // Once the stop has taken effect: a directory read while a file is renamed may miss it.
+    void Stop()
+    {
+        ::kill(child_, SIGSTOP);
+        ::waitpid(child_, &status_, WUNTRACED);
+    }
+    void Interrupt(int signal)
+    {
+        ::kill(child_, signal);
+        ::kill(child_, SIGCONT);
+    }
+    [[nodiscard]] bool EndedBy(int signal)
+    {
+        ::waitpid(child_, &status_, 0);
+        return WIFSIGNALED(status_) && WTERMSIG(status_) == signal;
+    }
+
+private:
+    pid_t child_ = -1;
+    int status_ = 0;
+};
+const int kInterrupts[] = {SIGINT,  SIGTERM,   SIGHUP,  SIGQUIT, SIGUSR1, SIGUSR2,
+                           SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU, SIGRTMIN};
+#endif
 
 // Every exit code: what reaches standard output, what standard error holds, and that nothing else is written.
 TEST_F(ConvertCommandTest, ExitCodesAndWhatEachRunPrints)
@@ -255,10 +341,9 @@ TEST_F(ConvertCommandTest, BatchReportsEachSourceInTheOrderGiven)
     EXPECT_EQ(std::distance(fs::directory_iterator(PathOf("into")), fs::directory_iterator()), 3);
 }
 
-#ifndef _WIN32
-// Stopped while its temporary files exist, then ended by a signal: it removes them all, keeps the targets finished
-// before, and dies of the signal.
-TEST_F(ConvertCommandTest, SignalsRemoveEveryTemporaryFile)
+// Stopped while its temporary files exist, then interrupted: it removes them all, keeps the targets finished before,
+// and ends as the interrupt ends a program.
+TEST_F(ConvertCommandTest, InterruptsRemoveEveryTemporaryFile)
 {
     WriteBytes(PathOf("large.txt"),
                Repeated("0001  00:00:20:13  00:00:24:01  " + std::string(4000, 'w') + "\n", 20000));
@@ -271,43 +356,26 @@ TEST_F(ConvertCommandTest, SignalsRemoveEveryTemporaryFile)
                              [](const auto& file) { return file.path().filename().string().starts_with("."); });
     };
     // The arguments, the targets' folder, the temporary files in flight and the target finished before the signal.
-    const std::tuple<std::vector<std::string>, std::string, long, std::string> cases[] = {
-        {{"-f", "son", PathOf("large.txt"), PathOf("target")}, temp_.path(), 1, PathOf("target")},
+    const std::tuple<std::vector<std::string>, std::string, std::ptrdiff_t, std::string> cases[] = {
+        {{"-f", "son", PathOf("large.txt"), PathOf("target")}, temp_.path().string(), 1, PathOf("target")},
         {{"-f", "son", "-j", "2", "-t", PathOf("out"), PathOf("small.txt"), PathOf("large.txt"), PathOf("large2.txt")},
          PathOf("out"), 2, PathOf("out/small.son")},
     };
-    for (const int signal :
-         {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU, SIGRTMIN}) {
-        SCOPED_TRACE(signal);
+    for (const auto interrupt : kInterrupts) {
+        SCOPED_TRACE(interrupt);
         for (const auto& [arguments, folder, inFlight, finished] : cases) {
             fs::remove(PathOf("out/small.son"));
-            std::vector<char*> argv = {const_cast<char*>(VARNUTH_CONVERT)};
-            for (const std::string& argument : arguments) {
-                argv.push_back(const_cast<char*>(argument.c_str()));
-            }
-            argv.push_back(nullptr);
-            const pid_t child = ::fork();
-            if (child == 0) {
-                ::dup2(::open("/dev/null", O_WRONLY), STDOUT_FILENO);
-                ::execv(VARNUTH_CONVERT, argv.data());
-                ::_exit(127);
-            }
-            int status = 0;
-            pid_t ended = 0;
+            StoppableRun run(*this, arguments);
             // The finished target first: a temporary file counted before it was renamed is not in flight.
-            while ((!fs::exists(finished) || temporaryFiles(folder) < inFlight)
-                   && (ended = ::waitpid(child, &status, WNOHANG)) == 0) {
+            bool running = true;
+            while ((!fs::exists(finished) || temporaryFiles(folder) < inFlight) && (running = run.Running())) {
             }
-            ASSERT_EQ(ended, 0) << "the run ended before it could be stopped";
-            // Counted only once the stop has taken effect: a directory read while a file is renamed may miss it.
-            ::kill(child, SIGSTOP);
-            ::waitpid(child, &status, WUNTRACED);
-            const long midRun = temporaryFiles(folder);
-            ::kill(child, signal);
-            ::kill(child, SIGCONT);
-            ::waitpid(child, &status, 0);
+            ASSERT_TRUE(running) << "the run ended before it could be stopped";
+            run.Stop();
+            const std::ptrdiff_t midRun = temporaryFiles(folder);
+            run.Interrupt(interrupt);
+            EXPECT_TRUE(run.EndedBy(interrupt));
             ASSERT_EQ(midRun, inFlight);
-            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
             EXPECT_EQ(temporaryFiles(folder), 0);
             EXPECT_FALSE(ReadBytes(finished).empty());
         }
@@ -315,6 +383,7 @@ TEST_F(ConvertCommandTest, SignalsRemoveEveryTemporaryFile)
     EXPECT_EQ(ReadBytes(PathOf("target")), "keep me");
 }
 
+#ifndef _WIN32
 // strace delivers a signal as a system call returns: during the data's sync the run ends and leaves the target;
 // right after the rename it has replaced the target and says so. The sync comes before the rename.
 TEST_F(ConvertCommandTest, ASignalAtTheReplacementAndTheSyncBeforeIt)
