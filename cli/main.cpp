@@ -52,7 +52,7 @@ constexpr std::string_view kUsageRest = R"(      --font NAME                   f
       --sections                    SSA inside its v4 sections, for libass-based players
       --play-res WxH                the ASS script's frame (default 384x288)
       --encoding NAME               the encoding of a source that is not UTF-8 or UTF-16, for ASS
-                                    (an iconv name such as cp1251; default: detected)
+                                    (an iconv name such as cp1251; default: detected, but not on Windows)
       --strict                      exit 1 if any source line was not converted
   -h, --help                        show this help and exit
       --version                     show the version and exit

@@ -5,13 +5,13 @@
 
 namespace varnuth {
 
-/// Whether this build decodes sources in encodings other than UTF-8 and UTF-16. The Windows build has neither
-/// uchardet nor iconv, and passes such a source's bytes through unchanged.
-extern const bool kDecodesEncodings;
+/// Whether this build detects the encoding of a source that is neither UTF-8 nor UTF-16. The Windows build has no
+/// detector: there such a source's encoding must be named.
+extern const bool kDetectsEncodings;
 
 /// The encoding in which to read the source \p name for a script whose text is UTF-8: empty when the source is UTF-8
-/// (ASCII included) or starts with a byte-order mark, else the one uchardet detects, else windows-1252. Reads the
-/// source once, in constant memory; throws RunError where LineReader would.
+/// (ASCII included) or UTF-16, else the one uchardet detects, else windows-1252. Reads the source once, in constant
+/// memory; throws RunError where LineReader would, and where this build cannot detect the encoding.
 [[nodiscard]] std::string DetectSourceEncoding(const std::string& name);
 
 /// Whether a source in \p encoding, an iconv name such as cp1251, can be decoded.

@@ -2,6 +2,7 @@
 
 #include "RunError.h"
 #include "SystemFiles.h"
+#include "Utf8Check.h"
 
 #include <iconv.h>
 #include <uchardet/uchardet.h>
@@ -18,62 +19,6 @@ namespace varnuth {
 namespace {
 
 constexpr std::string_view kFallback = "windows-1252";
-
-// Checks UTF-8 a buffer at a time: a character may be split between two.
-class Utf8Check {
-public:
-    void Feed(std::string_view bytes)
-    {
-        for (const char c : bytes) {
-            if (!valid_) {
-                return;
-            }
-            Take(static_cast<unsigned char>(c));
-        }
-    }
-
-    [[nodiscard]] bool ValidSoFar() const noexcept { return valid_; }
-    [[nodiscard]] bool Valid() const noexcept { return valid_ && continuations_ == 0; }
-
-private:
-    void Take(unsigned char byte)
-    {
-        constexpr unsigned char kContinuationFirst = 0x80;
-        constexpr unsigned char kContinuationEnd = 0xC0;
-        if (continuations_ > 0) {
-            valid_ = byte >= low_ && byte <= high_;
-            low_ = kContinuationFirst;
-            high_ = kContinuationEnd - 1;
-            --continuations_;
-            return;
-        }
-        if (byte < kContinuationFirst) {
-            return;
-        }
-        // The first continuation's range excludes overlong forms, surrogates and values past U+10FFFF.
-        struct Lead {
-            unsigned char first, last, continuations, low, high;
-        };
-        static constexpr Lead kLeads[] = {{0xC2, 0xDF, 1, 0x80, 0xBF}, {0xE0, 0xE0, 2, 0xA0, 0xBF},
-                                          {0xE1, 0xEC, 2, 0x80, 0xBF}, {0xED, 0xED, 2, 0x80, 0x9F},
-                                          {0xEE, 0xEF, 2, 0x80, 0xBF}, {0xF0, 0xF0, 3, 0x90, 0xBF},
-                                          {0xF1, 0xF3, 3, 0x80, 0xBF}, {0xF4, 0xF4, 3, 0x80, 0x8F}};
-        for (const Lead& lead : kLeads) {
-            if (byte >= lead.first && byte <= lead.last) {
-                continuations_ = lead.continuations;
-                low_ = lead.low;
-                high_ = lead.high;
-                return;
-            }
-        }
-        valid_ = false;
-    }
-
-    bool valid_ = true;
-    int continuations_ = 0;
-    unsigned char low_ = 0;
-    unsigned char high_ = 0;
-};
 
 struct DetectorDeleter {
     void operator()(uchardet* detector) const noexcept { uchardet_delete(detector); }
@@ -95,7 +40,7 @@ std::string Lowercase(std::string text)
 
 } // namespace
 
-const bool kDecodesEncodings = true;
+const bool kDetectsEncodings = true;
 
 std::string DetectSourceEncoding(const std::string& name)
 {

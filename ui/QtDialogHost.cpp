@@ -42,8 +42,8 @@ std::optional<std::string> QtDialogHost::AskOpenFileName(const std::string& filt
 std::optional<std::vector<std::string>> QtDialogHost::AskOpenFileNames(const std::string& filter,
                                                                        const std::string& startName)
 {
-    const QStringList chosen = QFileDialog::getOpenFileNames(Owner(), {}, Shown(startName), FilterText(filter),
-                                                             nullptr, QFileDialog::HideNameFilterDetails);
+    const QStringList chosen = QFileDialog::getOpenFileNames(Owner(), {}, Shown(startName), FilterText(filter), nullptr,
+                                                             QFileDialog::HideNameFilterDetails);
     if (chosen.isEmpty()) {
         return std::nullopt;
     }
@@ -64,8 +64,7 @@ std::optional<std::string> QtDialogHost::AskSaveFileName(const std::string& filt
 {
     QFileDialog::Options options = QFileDialog::HideNameFilterDetails;
     options.setFlag(QFileDialog::DontConfirmOverwrite, !confirmOverwrite);
-    return Chosen(
-        QFileDialog::getSaveFileName(Owner(), {}, Shown(startName), FilterText(filter), nullptr, options));
+    return Chosen(QFileDialog::getSaveFileName(Owner(), {}, Shown(startName), FilterText(filter), nullptr, options));
 }
 
 // Qt's font dialog lists screen fonts only, so screenFontsOnly needs no counterpart.

@@ -260,12 +260,14 @@ std::optional<std::vector<ConversionRequest>> WindowActions::GatherRequests()
     }
 }
 
-// An empty name would convert nothing, so it is no run: the message says which box to fill.
+// An empty name would convert nothing, so it is no run: the message says which box to fill, and with what.
 bool WindowActions::NamesAreGiven()
 {
-    for (const auto& [box, which] : {std::pair{Box::Source, "source"}, {Box::Target, "target"}}) {
+    const bool batch = SourceNamesIn(view_.Text(Box::Source)).size() > 1;
+    for (const auto& [box, what] : {std::pair{Box::Source, "a source file name"},
+                                    {Box::Target, batch ? "a target folder" : "a target file name"}}) {
         if (view_.Text(box).empty()) {
-            showMessage_(std::string("Enter a ") + which + " file name, or choose one with ...");
+            showMessage_(std::string("Enter ") + what + ", or choose one with ...");
             view_.Focus(box);
             return false;
         }
@@ -342,8 +344,8 @@ RunProgress WindowActions::Progress() const
     progress.label = files > 1 ? "File " + std::to_string(index + 1) + " of " + std::to_string(files) + ": "
                                      + BaseName(run_->requests[index].sourceName)
                                : "Converting \"" + BaseName(run_->requests.front().sourceName) + "\"...";
-    const bool measured = std::all_of(run_->sourceSizes.begin(), run_->sourceSizes.end(),
-                                      [](std::uint64_t size) { return size > 0; });
+    const bool measured =
+        std::all_of(run_->sourceSizes.begin(), run_->sourceSizes.end(), [](std::uint64_t size) { return size > 0; });
     if (measured) {
         const std::uint64_t size = run_->sourceSizes[index];
         const std::uint64_t done = std::min<std::uint64_t>(run_->bytesRead, size);
@@ -372,12 +374,12 @@ bool WindowActions::FinishRun()
     style_.italic = run_->style.italic;
     style_.txtAlignment = run_->style.txtAlignment;
     const std::vector<RunOutcome>& outcomes = run_->outcomes;
-    const std::string message = run_->requests.size() == 1 ? OutcomeMessage(outcomes.front())
-                                                            : BatchMessage(run_->requests, outcomes);
+    const std::string message =
+        run_->requests.size() == 1 ? OutcomeMessage(outcomes.front()) : BatchMessage(run_->requests, outcomes);
     // A run that ended before it saw the stop still says how it ended.
     const bool stopped = closeAfterRun_ && !std::all_of(outcomes.begin(), outcomes.end(), [](const auto& outcome) {
-        return outcome.succeeded();
-    });
+                             return outcome.succeeded();
+                         });
     run_.reset();
     if (!stopped) {
         showMessage_(message);

@@ -30,17 +30,18 @@ TEST_F(ScriptsTest, EachFormatWritesItsWholeScript)
         {ASS, false, 288, "cp1251.srt", "cp1251.ass"},
         {ASS, false, 288, "cp1252.srt", "cp1252.ass"}};
     for (const auto& [format, sections, height, source, script] : cases) {
-        // The Windows build has no decoder for them.
-        if (!kDecodesEncodings && std::string_view(source).starts_with("cp")) {
-            continue;
-        }
+        // Where nothing detects their encodings, they are named.
+        const std::string_view name(source);
+        request_.sourceEncoding = !kDetectsEncodings && name.starts_with("cp") ? name.substr(0, name.find('.')) : "";
         request_.ssaSections = sections;
         request_.playResX = height == kDefaultPlayResY ? kDefaultPlayResX : height * 16 / 9;
         request_.playResY = height;
         EXPECT_TRUE(Convert(format, ReadBytes(folder / source)).succeeded()) << script;
         EXPECT_EQ(Target(), ReadBytes(folder / script)) << script;
         std::string memory;
-        LineReader reader((folder / source).string(), nullptr, DetectSourceEncoding((folder / source).string()));
+        LineReader reader((folder / source).string(), nullptr,
+                          kDetectsEncodings ? DetectSourceEncoding((folder / source).string())
+                                            : request_.sourceEncoding);
         LineWriter writer(memory);
         SubtitleCounter counter;
         UnconvertedLines unconverted;
@@ -50,30 +51,38 @@ TEST_F(ScriptsTest, EachFormatWritesItsWholeScript)
     }
 }
 
-// Which encoding an ASS run read its source in, as the message says; bytes that are no character fail the run.
+// Which encoding an ASS run read its source in, as the message says; bytes that are no character fail the run, and
+// so does a source whose encoding is neither named nor detected.
 TEST_F(ScriptsTest, EncodingsOfAssSources)
 {
-    if (!kDecodesEncodings) {
-        GTEST_SKIP() << "this build decodes no encodings but UTF-8 and UTF-16";
-    }
     const std::string entry = "1\r\n00:00:01,000 --> 00:00:02,000\r\n";
     const std::string bytesAt = "\": the byte at offset ";
-    // Source, the encoding asked for, and the message.
-    const std::tuple<std::string, std::string, std::string> cases[] = {
+    // Past the reader's buffer, and at odd offsets: one of them is split between two reads.
+    const std::size_t kHiragana = 40000;
+    // Source, the encoding asked for, the message, and a text the target then holds.
+    const std::tuple<std::string, std::string, std::string, std::string> cases[] = {
         {ReadBytes(std::filesystem::path(VARNUTH_SCRIPTS) / "cp1251.srt"), "",
-         "2 rows finished!!!\n\nThe source is not UTF-8: it was read as windows-1251."},
-        {"\xEF\xBB\xBF" + entry + "\xC3\xA9\r\n\r\n", "cp1251", "1 rows finished!!!"},
-        {entry + "caf\xE9\r\n\r\n", "latin1", "1 rows finished!!!\n\nThe source is not UTF-8: it was read as latin1."},
-        {entry + "ab\x81\r\n\r\n", "windows-1252", bytesAt + "36 is no character of windows-1252"},
-        {entry + "ab\xE2\x82", "UTF-8", bytesAt + "36 is no character of UTF-8"},
-        {entry, "no-such-encoding", "Unknown encoding \"no-such-encoding\""}};
-    for (const auto& [source, encoding, message] : cases) {
+         kDetectsEncodings
+             ? "2 rows finished!!!\n\nThe source is not UTF-8: it was read as windows-1251."
+             : "\": it is neither UTF-8 nor UTF-16, and Windows cannot tell its encoding. Save it as UTF-8",
+         "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82!"},
+        {Utf16(u"1\n00:00:01,000 --> 00:00:02,000\ncaf\u00E9\n"), "", "1 rows finished!!!", ",caf\xC3\xA9\r\n"},
+        {"\xEF\xBB\xBF" + entry + "\xC3\xA9\r\n\r\n", "cp1251", "1 rows finished!!!", ",\xC3\xA9\r\n"},
+        {entry + "caf\xE9\r\n\r\n", "latin1", "1 rows finished!!!\n\nThe source is not UTF-8: it was read as latin1.",
+         ",caf\xC3\xA9\r\n"},
+        {entry + "x" + Repeated("\x82\xA0", kHiragana) + "\r\n\r\n", "Shift_JIS", "it was read as Shift_JIS.",
+         ",x" + Repeated("\xE3\x81\x82", kHiragana) + "\r\n"},
+        {entry + "ab\x81\x20\r\n\r\n", "cp932", bytesAt + "36 is no character of cp932", ""},
+        {entry + "ab\xE2\x82", "UTF-8", bytesAt + "36 is no character of UTF-8", ""},
+        {entry, "no-such-encoding", "Unknown encoding \"no-such-encoding\"", ""}};
+    for (const auto& [source, encoding, message, text] : cases) {
         SCOPED_TRACE(message);
         WriteBytes(temp_.PathOf("target"), "before");
         request_.sourceEncoding = encoding;
         const RunOutcome outcome = Convert(ASS, source);
         EXPECT_NE(OutcomeMessage(outcome).find(message), std::string::npos) << OutcomeMessage(outcome);
         EXPECT_EQ(outcome.succeeded(), Target() != "before");
+        EXPECT_TRUE(!outcome.succeeded() || Target().find(text) != std::string::npos);
     }
 }
 

@@ -19,13 +19,19 @@ public:
     [[nodiscard]] std::string Text(Box box) const override { return boxes.at(static_cast<std::size_t>(box)); }
     void SetText(Box box, const std::string& text) override { boxes.at(static_cast<std::size_t>(box)) = text; }
     void Focus(Box box) override { focused = box; }
-    [[nodiscard]] CheckState Check(StyleCheck check) const override { return checks.at(static_cast<std::size_t>(check)); }
+    [[nodiscard]] CheckState Check(StyleCheck check) const override
+    {
+        return checks.at(static_cast<std::size_t>(check));
+    }
     void Tick(StyleCheck check) override { checks.at(static_cast<std::size_t>(check)) = CheckState::Checked; }
     [[nodiscard]] int Alignment() const override { return alignment; }
     void SelectAlignment(int value) override { alignment = value; }
     [[nodiscard]] int FormatOption() const override { return 0; }
     void EnableStyleFrames(bool enabled) override { styled = enabled; }
-    void FillSwatch(ColourRow row, std::int32_t colour) override { swatches.at(static_cast<std::size_t>(row)) = colour; }
+    void FillSwatch(ColourRow row, std::int32_t colour) override
+    {
+        swatches.at(static_cast<std::size_t>(row)) = colour;
+    }
 
     std::array<std::string, 7> boxes;
     std::array<CheckState, 2> checks{};
@@ -53,7 +59,10 @@ public:
     {
         return Next<std::string>("save at " + start + (confirm ? ", asking" : ""));
     }
-    std::optional<std::string> AskFolder(const std::string& start) override { return Next<std::string>("folder at " + start); }
+    std::optional<std::string> AskFolder(const std::string& start) override
+    {
+        return Next<std::string>("folder at " + start);
+    }
     std::optional<FontChoice> AskFont(const FontChoice& start, bool screenOnly) override
     {
         return Next<FontChoice>("font " + start.name + ' ' + FontSizeText(start.size) + (screenOnly ? ", screen" : ""));
@@ -86,9 +95,9 @@ private:
 class WindowActionsTest : public testing::Test {
 protected:
     WindowActionsTest()
-        : actions(view, std::make_unique<ScriptedHost>(), [this](const std::string& text) { messages.push_back(text); },
-                  [this] { finished.set_value(std::this_thread::get_id()); },
-                  [this](std::uint64_t) { mayGoOn.wait(); })
+        : actions(
+            view, std::make_unique<ScriptedHost>(), [this](const std::string& text) { messages.push_back(text); },
+            [this] { finished.set_value(std::this_thread::get_id()); }, [this](std::uint64_t) { mayGoOn.wait(); })
     {
         dialogs = static_cast<ScriptedHost*>(&actions.Dialogs());
         actions.Load();
@@ -124,7 +133,7 @@ TEST(SourceNamesTest, AListIsOnlyQuotedNames)
                 {"\"a.srt\"", {"a.srt"}},
                 {" \"a 1.srt\"\t\"b.srt\" ", {"a 1.srt", "b.srt"}},
                 {"\"a.srt\" b.srt", {"\"a.srt\" b.srt"}},
-                {"\"\" \"b.srt\"", {"\"\" \"b.srt\""}},
+                {R"("" "b.srt")", {R"("" "b.srt")"}},
                 {"\"a.srt", {"\"a.srt"}}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.text);
@@ -138,8 +147,12 @@ TEST(SourceNamesTest, AListIsOnlyQuotedNames)
 // A cancel changes nothing; a font only ever ticks; several sources make the target a folder where they are.
 TEST_F(WindowActionsTest, DialogActionsFillTheControlsFromTheKeptValues)
 {
-    dialogs->answers = {std::vector<std::string>{"/d/in.srt"}, {}, FontChoice{"Serif", 10.5F, true, false}, {},
-                        std::int32_t{255}, std::string("/out")};
+    dialogs->answers = {std::vector<std::string>{"/d/in.srt"},
+                        {},
+                        FontChoice{"Serif", 10.5F, true, false},
+                        {},
+                        std::int32_t{255},
+                        std::string("/out")};
     actions.ChooseSource();
     actions.ChooseTarget();
     actions.ChooseFont();
@@ -185,16 +198,20 @@ TEST_F(WindowActionsTest, ARunGoesOnItsOwnThreadAndClosingStopsIt)
     EXPECT_EQ(messages, std::vector<std::string>{"Enter a source file name, or choose one with ..."});
 }
 
+// Several sources want a folder before anything starts; one source runs to its end and says what it counted.
 TEST_F(WindowActionsTest, AFinishedRunSaysWhatItCounted)
 {
     const test::TempFolder folder;
+    actions.TakeSources({folder.PathOf("a.srt"), folder.PathOf("b.srt")});
+    EXPECT_TRUE(!actions.Convert() && view.focused == Box::Target);
     view.boxes[0] = folder.PathOf("in.srt");
     view.boxes[1] = folder.PathOf("out.ssa");
     test::WriteBytes(view.boxes[0], test::kSubRipEntry);
     EXPECT_FALSE(ConvertToTheEnd());
     EXPECT_NE(test::ReadBytes(view.boxes[1]).find("Dialogue: Marked=0,0:00:01.00,0:00:04.00,Default"),
               std::string::npos);
-    EXPECT_EQ(messages, std::vector<std::string>{"1 rows finished!!!"});
+    EXPECT_EQ(messages,
+              (std::vector<std::string>{"Enter a target folder, or choose one with ...", "1 rows finished!!!"}));
     EXPECT_EQ(actions.AskToClose(), CloseAnswer::Close);
 }
 
