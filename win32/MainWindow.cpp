@@ -5,6 +5,7 @@
 #include "Text.h"
 #include "Win32DialogHost.h"
 
+#include "ColourWords.h"
 #include "Formats.h"
 #include "StyleSettings.h"
 #include "WindowsFiles.h"
@@ -280,6 +281,17 @@ void MainWindow::NameControls()
     for (const auto& [id, name] : kSpokenNames) {
         names_->Name(Control(id), name);
     }
+    for (std::size_t row = 0; row < kSwatchIds.size(); ++row) {
+        DescribeSwatch(row);
+    }
+}
+
+// A swatch is named by its colour, which its button describes, so that the colour is heard where it is chosen.
+void MainWindow::DescribeSwatch(std::size_t row)
+{
+    const std::wstring words = DisplayText(ColourWords(swatchColours_.at(row)));
+    names_->Name(Control(kSwatchIds.at(row)), words);
+    names_->Describe(Control(kColourButtonIds.at(row)), words);
 }
 
 // Every place and the font follow the window's dots per inch, which change when it moves to another monitor.
@@ -405,6 +417,7 @@ void MainWindow::FillSwatch(ColourRow row, std::int32_t colour)
 {
     const auto index = static_cast<std::size_t>(row);
     swatchColours_.at(index) = colour;
+    DescribeSwatch(index);
     InvalidateRect(Control(kSwatchIds.at(index)), nullptr, TRUE);
 }
 
