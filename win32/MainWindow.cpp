@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <string_view>
 
 namespace varnuth::win32 {
 
@@ -278,8 +279,23 @@ void MainWindow::CreateFormatOptions()
 void MainWindow::NameControls()
 {
     names_ = std::make_unique<AccessibleNames>();
+    // A button captioned "..." also shows what it does when the pointer rests on it.
+    HWND tips =
+        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, nullptr, nullptr);
     for (const auto& [id, name] : kSpokenNames) {
         names_->Name(Control(id), name);
+        const ControlSpec* spec = std::find_if(std::begin(kControls), std::end(kControls),
+                                               [id = id](const ControlSpec& control) { return control.id == id; });
+        if (std::string_view(spec->caption) == "...") {
+            TTTOOLINFOW tip{};
+            tip.cbSize = sizeof tip;
+            tip.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+            tip.hwnd = window_;
+            tip.uId = reinterpret_cast<UINT_PTR>(Control(id));
+            tip.lpszText = const_cast<wchar_t*>(name);
+            SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tip));
+        }
     }
     for (std::size_t row = 0; row < kSwatchIds.size(); ++row) {
         DescribeSwatch(row);

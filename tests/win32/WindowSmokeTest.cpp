@@ -122,7 +122,7 @@ TEST(WindowSmokeTest, ConvertsTheNamedFilesShowsTheCountAndCloses)
     WindowProcess window(folder.path().wstring(), L"\"字幕 one.srt\"");
     ASSERT_TRUE(window.Started());
     const HWND main = WaitFor([&] { return WindowOf(window.Id(), win32::kMainWindowClass); });
-    ASSERT_NE(main, nullptr) << "no window appeared";
+    ASSERT_NE(main, nullptr) << "no window appeared; wine needs an X display (xvfb-run -a ctest --preset windows)";
     EXPECT_EQ(TextOf(main), L"Varnuth");
     EXPECT_EQ(TextOf(GetDlgItem(main, ControlId::kTxtSource)), source) << "the full name of the argument";
 
