@@ -168,16 +168,20 @@ ClassAndStyle ClassOf(Kind kind)
     return {WC_STATICW, 0, 0};
 }
 
+const ControlSpec& SpecOf(int id)
+{
+    return *std::find_if(std::begin(kControls), std::end(kControls),
+                         [id](const ControlSpec& spec) { return spec.id == id; });
+}
+
 /// Where \p spec sits in the window's client area, in twips.
 Twips PlaceOnWindow(const ControlSpec& spec)
 {
     if (spec.frame == 0) {
         return spec.place;
     }
-    const auto* frame = std::find_if(std::begin(kControls), std::end(kControls),
-                                     [&](const auto& other) { return other.id == spec.frame; });
-    return {frame->place.left + spec.place.left, frame->place.top + spec.place.top, spec.place.width,
-            spec.place.height};
+    const Twips& frame = SpecOf(spec.frame).place;
+    return {frame.left + spec.place.left, frame.top + spec.place.top, spec.place.width, spec.place.height};
 }
 
 ATOM RegisterOnce(HINSTANCE instance, WNDPROC procedure)
@@ -213,12 +217,13 @@ MainWindow::MainWindow(HINSTANCE instance)
 {
     static const ATOM registered = RegisterOnce(instance, Procedure);
     window_ = CreateWindowExW(WS_EX_CONTROLPARENT, MAKEINTATOM(registered), kCaption,
-                              WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPSIBLINGS, CW_USEDEFAULT,
-                              CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, this);
+                              WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT, CW_USEDEFAULT, 0,
+                              0, nullptr, nullptr, instance, this);
     dpi_ = GetDpiForWindow(window_);
     swatchColours_.fill(static_cast<std::int32_t>(RGB(255, 255, 255)));
     CreateControls();
     NameControls();
+    AddTips();
     LayOut();
     SizeClientArea(window_, kClientWidth, kClientHeight, dpi_);
     actions_ = std::make_unique<WindowActions>(
@@ -279,15 +284,22 @@ void MainWindow::CreateFormatOptions()
 void MainWindow::NameControls()
 {
     names_ = std::make_unique<AccessibleNames>();
-    // A button captioned "..." also shows what it does when the pointer rests on it.
+    for (const auto& [id, name] : kSpokenNames) {
+        names_->Name(Control(id), name);
+    }
+    for (std::size_t row = 0; row < kSwatchIds.size(); ++row) {
+        DescribeSwatch(row);
+    }
+}
+
+// A button captioned "..." also shows what it does when the pointer rests on it.
+void MainWindow::AddTips() const
+{
     HWND tips =
         CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, nullptr, nullptr);
     for (const auto& [id, name] : kSpokenNames) {
-        names_->Name(Control(id), name);
-        const ControlSpec* spec = std::find_if(std::begin(kControls), std::end(kControls),
-                                               [id = id](const ControlSpec& control) { return control.id == id; });
-        if (std::string_view(spec->caption) == "...") {
+        if (std::string_view(SpecOf(id).caption) == "...") {
             TTTOOLINFOW tip{};
             tip.cbSize = sizeof tip;
             tip.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -296,9 +308,6 @@ void MainWindow::NameControls()
             tip.lpszText = const_cast<wchar_t*>(name);
             SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tip));
         }
-    }
-    for (std::size_t row = 0; row < kSwatchIds.size(); ++row) {
-        DescribeSwatch(row);
     }
 }
 

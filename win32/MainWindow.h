@@ -53,6 +53,7 @@ private:
     void CreateControls();
     void CreateFormatOptions();
     void NameControls();
+    void AddTips() const;
     void DescribeSwatch(std::size_t row);
     void LayOut();
     void ChangeDpi(UINT dpi, const RECT& suggested);
