@@ -260,12 +260,14 @@ std::optional<std::vector<ConversionRequest>> WindowActions::GatherRequests()
     }
 }
 
-// An empty name would convert nothing, so it is no run: the message says which box to fill.
+// An empty name would convert nothing, so it is no run: the message says which box to fill, and with what.
 bool WindowActions::NamesAreGiven()
 {
-    for (const auto& [box, which] : {std::pair{Box::Source, "source"}, {Box::Target, "target"}}) {
+    const bool batch = SourceNamesIn(view_.Text(Box::Source)).size() > 1;
+    for (const auto& [box, what] : {std::pair{Box::Source, "a source file name"},
+                                    {Box::Target, batch ? "a target folder" : "a target file name"}}) {
         if (view_.Text(box).empty()) {
-            showMessage_(std::string("Enter a ") + which + " file name, or choose one with ...");
+            showMessage_(std::string("Enter ") + what + ", or choose one with ...");
             view_.Focus(box);
             return false;
         }

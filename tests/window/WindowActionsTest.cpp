@@ -198,16 +198,20 @@ TEST_F(WindowActionsTest, ARunGoesOnItsOwnThreadAndClosingStopsIt)
     EXPECT_EQ(messages, std::vector<std::string>{"Enter a source file name, or choose one with ..."});
 }
 
+// Several sources want a folder before anything starts; one source runs to its end and says what it counted.
 TEST_F(WindowActionsTest, AFinishedRunSaysWhatItCounted)
 {
     const test::TempFolder folder;
+    actions.TakeSources({folder.PathOf("a.srt"), folder.PathOf("b.srt")});
+    EXPECT_TRUE(!actions.Convert() && view.focused == Box::Target);
     view.boxes[0] = folder.PathOf("in.srt");
     view.boxes[1] = folder.PathOf("out.ssa");
     test::WriteBytes(view.boxes[0], test::kSubRipEntry);
     EXPECT_FALSE(ConvertToTheEnd());
     EXPECT_NE(test::ReadBytes(view.boxes[1]).find("Dialogue: Marked=0,0:00:01.00,0:00:04.00,Default"),
               std::string::npos);
-    EXPECT_EQ(messages, std::vector<std::string>{"1 rows finished!!!"});
+    EXPECT_EQ(messages,
+              (std::vector<std::string>{"Enter a target folder, or choose one with ...", "1 rows finished!!!"}));
     EXPECT_EQ(actions.AskToClose(), CloseAnswer::Close);
 }
 
