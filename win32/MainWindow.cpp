@@ -371,9 +371,13 @@ std::string MainWindow::Text(Box box) const
     return Utf8Text(text);
 }
 
+// A text longer than its box shows from its start, as a new text does on Windows; wine keeps the old scroll.
 void MainWindow::SetText(Box box, const std::string& text)
 {
-    SetWindowTextW(Control(BoxId(box)), DisplayText(text).c_str());
+    HWND control = Control(BoxId(box));
+    SetWindowTextW(control, DisplayText(text).c_str());
+    SendMessageW(control, EM_SETSEL, 0, 0);
+    SendMessageW(control, EM_SCROLLCARET, 0, 0);
 }
 
 void MainWindow::Focus(Box box)
