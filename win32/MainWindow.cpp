@@ -371,9 +371,13 @@ std::string MainWindow::Text(Box box) const
     return Utf8Text(text);
 }
 
+// A text longer than its box shows from its start, as a new text does on Windows; wine keeps the old scroll.
 void MainWindow::SetText(Box box, const std::string& text)
 {
-    SetWindowTextW(Control(BoxId(box)), DisplayText(text).c_str());
+    HWND control = Control(BoxId(box));
+    SetWindowTextW(control, DisplayText(text).c_str());
+    SendMessageW(control, EM_SETSEL, 0, 0);
+    SendMessageW(control, EM_SCROLLCARET, 0, 0);
 }
 
 void MainWindow::Focus(Box box)
@@ -412,7 +416,9 @@ int MainWindow::Alignment() const
 
 void MainWindow::SelectAlignment(int alignment)
 {
-    CheckRadioButton(window_, kOption1, kOption3, AlignmentId(alignment));
+    for (int value : {kAlignLeft, kAlignCentre, kAlignRight}) {
+        CheckDlgButton(window_, AlignmentId(value), value == alignment ? BST_CHECKED : BST_UNCHECKED);
+    }
     KeepTabStopOnSelected(alignmentOptions_);
 }
 
@@ -457,13 +463,15 @@ void MainWindow::DrawSwatch(const DRAWITEMSTRUCT& item) const
     FrameRect(item.hDC, &item.rcItem, GetSysColorBrush(enabled ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
 }
 
-// Tab enters an option group at its selected button, where Space changes nothing.
+// Tab enters an option group at its selected button, where Space changes nothing, or at its first when none is.
 void MainWindow::KeepTabStopOnSelected(const std::vector<int>& group) const
 {
+    const bool noneSelected = std::none_of(group.begin(), group.end(), [this](int id) { return Checked(id); });
     for (int id : group) {
         HWND option = Control(id);
         const LONG_PTR style = GetWindowLongPtrW(option, GWL_STYLE);
-        SetWindowLongPtrW(option, GWL_STYLE, Checked(id) ? style | WS_TABSTOP : style & ~LONG_PTR{WS_TABSTOP});
+        const bool stop = Checked(id) || (noneSelected && id == group.front());
+        SetWindowLongPtrW(option, GWL_STYLE, stop ? style | WS_TABSTOP : style & ~LONG_PTR{WS_TABSTOP});
     }
 }
 

@@ -23,6 +23,8 @@ ATOM RegisterOnce(HINSTANCE instance, WNDPROC procedure)
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = procedure;
+    // The dialog manager's own procedure does the rest, so Enter and Space press the focused Cancel.
+    windowClass.cbWndExtra = DLGWINDOWEXTRA;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
@@ -46,12 +48,8 @@ ProgressWindow::ProgressWindow(HWND owner, UINT dpi, std::function<void()> cance
                         CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, owner, nullptr, GetModuleHandleW(nullptr), this);
     label_ = CreateChild(window_, WC_STATICW, SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS, -1);
     bar_ = CreateChild(window_, PROGRESS_CLASSW, 0, -1);
-    cancelButton_ = CreateChild(window_, WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, kCancelId, L"Cancel");
-    Place(label_, kLabelPlace, dpi);
-    Place(bar_, kBarPlace, dpi);
-    Place(cancelButton_, kCancelPlace, dpi);
-    font_ = CreateWindowFont(dpi);
-    SetChildrenFont(window_, font_);
+    cancelButton_ = CreateChild(window_, WC_BUTTONW, BS_DEFPUSHBUTTON | WS_TABSTOP, kCancelId, L"Cancel");
+    LayOut(dpi);
 
     // Over the middle of the main window.
     RECT ownerFrame{};
@@ -67,6 +65,17 @@ ProgressWindow::~ProgressWindow()
 {
     DestroyWindow(window_);
     DeleteObject(font_);
+}
+
+void ProgressWindow::LayOut(UINT dpi)
+{
+    Place(label_, kLabelPlace, dpi);
+    Place(bar_, kBarPlace, dpi);
+    Place(cancelButton_, kCancelPlace, dpi);
+    HFONT previous = font_;
+    font_ = CreateWindowFont(dpi);
+    SetChildrenFont(window_, font_);
+    DeleteObject(previous);
 }
 
 // A size that is not known gives a bar that only shows that work goes on.
@@ -104,7 +113,13 @@ LRESULT CALLBACK ProgressWindow::Procedure(HWND window, UINT message, WPARAM wPa
         self->Cancel();
         return 0;
     }
-    return DefWindowProcW(window, message, wParam, lParam);
+    if (self != nullptr && message == WM_DPICHANGED) {
+        self->LayOut(HIWORD(wParam));
+        const POINT corner{reinterpret_cast<const RECT*>(lParam)->left, reinterpret_cast<const RECT*>(lParam)->top};
+        SizeClientArea(window, kWidth, kHeight, HIWORD(wParam), &corner);
+        return 0;
+    }
+    return DefDlgProcW(window, message, wParam, lParam);
 }
 
 } // namespace varnuth::win32

@@ -23,6 +23,7 @@ public:
 
 private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void LayOut(UINT dpi);
     void Cancel();
 
     std::function<void()> cancel_;
