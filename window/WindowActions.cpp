@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <thread>
+#include <utility>
 
 namespace varnuth {
 
@@ -381,7 +382,13 @@ bool WindowActions::FinishRun()
                              return outcome.succeeded();
                          });
     run_.reset();
-    if (!stopped) {
+    if (stopped) {
+        return closeAfterRun_;
+    }
+    // Not over the question whether to close, which would stay open behind it: after the answer.
+    if (askingToClose_) {
+        heldMessage_ = message;
+    } else {
         showMessage_(message);
     }
     return closeAfterRun_;
@@ -393,12 +400,21 @@ CloseAnswer WindowActions::AskToClose()
     if (!run_) {
         return CloseAnswer::Close;
     }
-    if (closeAfterRun_ || !dialogs_.Host().AskYesNo("A conversion is running. Stop it and close Varnuth?")) {
+    if (closeAfterRun_) {
         return CloseAnswer::StayOpen;
     }
+    askingToClose_ = true;
+    const bool stop = dialogs_.Host().AskYesNo("A conversion is running. Stop it and close Varnuth?");
+    askingToClose_ = false;
     if (!run_) {
-        // The run ended while the question was open.
-        return CloseAnswer::Close;
+        // The run ended while the question was open; it still says how it ended.
+        if (heldMessage_) {
+            showMessage_(*std::exchange(heldMessage_, std::nullopt));
+        }
+        return stop ? CloseAnswer::Close : CloseAnswer::StayOpen;
+    }
+    if (!stop) {
+        return CloseAnswer::StayOpen;
     }
     closeAfterRun_ = true;
     run_->cancel = true;

@@ -109,6 +109,8 @@ private:
     StyleSettings style_;
     std::unique_ptr<Run> run_;
     bool closeAfterRun_ = false;
+    bool askingToClose_ = false;
+    std::optional<std::string> heldMessage_; // the message of a run that ended during the question to close
     // The target name last confirmed in the save dialog, by a Yes or by a run that created the file.
     std::string confirmedTarget_;
 };

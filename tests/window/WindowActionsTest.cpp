@@ -6,6 +6,7 @@
 
 #include <array>
 #include <deque>
+#include <functional>
 #include <future>
 #include <thread>
 #include <variant>
@@ -71,11 +72,18 @@ public:
     {
         return Next<std::int32_t>("colour " + std::to_string(start));
     }
-    bool AskYesNo(const std::string& question) override { return Next<bool>(question).value_or(false); }
+    bool AskYesNo(const std::string& question) override
+    {
+        if (whileAsking) {
+            whileAsking();
+        }
+        return Next<bool>(question).value_or(false);
+    }
     [[nodiscard]] FontChoice DefaultFont() const override { return {"Sans", 9.0F}; }
 
     std::deque<Answer> answers;
     std::vector<std::string> asked;
+    std::function<void()> whileAsking; // what happens while a question is open
 
 private:
     template <typename Value>
@@ -101,17 +109,6 @@ protected:
     {
         dialogs = static_cast<ScriptedHost*>(&actions.Dialogs());
         actions.Load();
-    }
-
-    // Runs Convert to its end, as a window does once the run's thread says it has finished.
-    bool ConvertToTheEnd()
-    {
-        if (!actions.Convert()) {
-            return false;
-        }
-        letGo.set_value();
-        EXPECT_NE(finished.get_future().get(), std::this_thread::get_id());
-        return actions.FinishRun();
     }
 
     FakeView view;
@@ -198,7 +195,8 @@ TEST_F(WindowActionsTest, ARunGoesOnItsOwnThreadAndClosingStopsIt)
     EXPECT_EQ(messages, std::vector<std::string>{"Enter a source file name, or choose one with ..."});
 }
 
-// Several sources want a folder before anything starts; one source runs to its end and says what it counted.
+// Several sources want a folder before anything starts. A run that ends while the user is asked whether to close
+// says what it counted once the question is answered, not over it.
 TEST_F(WindowActionsTest, AFinishedRunSaysWhatItCounted)
 {
     const test::TempFolder folder;
@@ -207,7 +205,15 @@ TEST_F(WindowActionsTest, AFinishedRunSaysWhatItCounted)
     view.boxes[0] = folder.PathOf("in.srt");
     view.boxes[1] = folder.PathOf("out.ssa");
     test::WriteBytes(view.boxes[0], test::kSubRipEntry);
-    EXPECT_FALSE(ConvertToTheEnd());
+    ASSERT_TRUE(actions.Convert());
+    dialogs->answers = {true};
+    dialogs->whileAsking = [this] {
+        letGo.set_value();
+        EXPECT_NE(finished.get_future().get(), std::this_thread::get_id());
+        EXPECT_FALSE(actions.FinishRun());
+        EXPECT_EQ(messages.size(), 1U);
+    };
+    EXPECT_EQ(actions.AskToClose(), CloseAnswer::Close);
     EXPECT_NE(test::ReadBytes(view.boxes[1]).find("Dialogue: Marked=0,0:00:01.00,0:00:04.00,Default"),
               std::string::npos);
     EXPECT_EQ(messages,
