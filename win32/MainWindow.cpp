@@ -544,7 +544,7 @@ void MainWindow::FinishRun()
 // During a run closing asks first, and may wait for the run to let go of the target.
 void MainWindow::Close()
 {
-    if (actions_->AskToClose() == CloseAnswer::Close) {
+    if (!actions_ || actions_->AskToClose() == CloseAnswer::Close) {
         DestroyWindow(window_);
     }
 }
@@ -582,7 +582,19 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_DRAWITEM: DrawSwatch(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
     case WM_TIMER: ShowProgress(); return 0;
-    case kRunFinished: FinishRun(); return 0;
+    case kRunFinished:
+        if (actions_) {
+            FinishRun();
+        }
+        return 0;
+    case WM_ENDSESSION:
+        // Windows ends the process soon after this returns: a run still going stops first, and takes its temporary
+        // file with it.
+        if (wParam != FALSE) {
+            KillTimer(window_, kProgressTimer);
+            actions_.reset();
+        }
+        return 0;
     case WM_DROPFILES: TakeDrop(reinterpret_cast<HDROP>(wParam)); return 0;
     case WM_DPICHANGED: ChangeDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return 0;
     case WM_CLOSE: Close(); return 0;

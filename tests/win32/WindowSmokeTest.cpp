@@ -150,5 +150,29 @@ TEST(WindowSmokeTest, ConvertsTheNamedFilesShowsTheCountAndCloses)
     EXPECT_EQ(ReadBytes(std::filesystem::path(target)), ReadBytes(VARNUTH_SCRIPTS "/entries.ssa"));
 }
 
+// Signing out ends the process soon after the window has been told: a run still going stops first and leaves no
+// temporary file beside its target.
+TEST(WindowSmokeTest, TheEndOfTheSessionStopsARunWithoutLeavingItsTemporaryFile)
+{
+    const TempFolder folder;
+    WriteBytes(folder.path() / "long.srt", Repeated(kSubRipEntry, 500'000));
+    WindowProcess window(folder.path().wstring(), L"long.srt");
+    ASSERT_TRUE(window.Started());
+    const HWND main = WaitFor([&] { return WindowOf(window.Id(), win32::kMainWindowClass); });
+    ASSERT_NE(main, nullptr);
+    const std::wstring target = folder.path().wstring() + L"\\out.ssa";
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(GetDlgItem(main, ControlId::kTxtTarget), WM_SETTEXT, 0,
+                        reinterpret_cast<LPARAM>(target.c_str()), SMTO_ABORTIFHUNG, kSendTimeoutMs, &ignored);
+    SendMessageTimeoutW(GetDlgItem(main, ControlId::kCmdConvert), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                        &ignored);
+    ASSERT_NE(SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &ignored), 0);
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+        left.push_back(entry.path().filename().string());
+    }
+    EXPECT_EQ(left, std::vector<std::string>{"long.srt"});
+}
+
 } // namespace
 } // namespace varnuth::test
