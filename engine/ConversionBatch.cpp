@@ -22,12 +22,6 @@ constexpr std::string_view kSeparators = "/\\:";
 constexpr std::string_view kSeparators = "/";
 #endif
 
-std::string BaseName(const std::string& name)
-{
-    const std::size_t slash = name.find_last_of(kSeparators);
-    return slash == std::string::npos ? name : name.substr(slash + 1);
-}
-
 RunError Refusal(std::errc number, const std::string& description)
 {
     return {static_cast<int>(number), description};
@@ -116,6 +110,12 @@ private:
 };
 
 } // namespace
+
+std::string BaseName(const std::string& name)
+{
+    const std::size_t slash = name.find_last_of(kSeparators);
+    return slash == std::string::npos ? name : name.substr(slash + 1);
+}
 
 std::string TargetNameIn(const std::string& folder, const std::string& source, OutputFormat format)
 {

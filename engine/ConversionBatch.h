@@ -11,6 +11,10 @@
 
 namespace varnuth {
 
+/// The last part of \p name, as people know the file: what follows its last folder separator ("/", and on Windows
+/// also "\\" and a drive's ":").
+[[nodiscard]] std::string BaseName(const std::string& name);
+
 /// The target of \p source in \p folder: its base name with the last extension replaced by \p format's own, so
 /// "a/ep01.srt" becomes "folder/ep01.ssa". Empty when \p source names no file ("", "dir/", "." or "..").
 [[nodiscard]] std::string TargetNameIn(const std::string& folder, const std::string& source, OutputFormat format);

@@ -6,6 +6,7 @@
 #include "PreviewWindow.h"
 #include "QtDialogHost.h"
 
+#include "FormatOptions.h"
 #include "Formats.h"
 
 #include <QButtonGroup>
@@ -32,16 +33,6 @@
 namespace {
 
 constexpr int kTwipsPerPixel = 15;
-
-// The format options stand in one row, in the table's order: a short caption on a narrow button, a longer one on a
-// wide button, each a small gap after the one before. This puts the first three where they have always been.
-constexpr int kFormatRowLeft = 120;
-constexpr int kFormatRowTop = 3360;
-constexpr int kFormatOptionHeight = 375;
-constexpr int kFormatOptionGap = 105;
-constexpr int kNarrowFormatOption = 735;
-constexpr int kWideFormatOption = 1335;
-constexpr std::size_t kNarrowCaptionLength = 3;
 
 constexpr int Pixels(int twips)
 {
@@ -259,17 +250,17 @@ void frmConvert::createFormatOptions()
     formatGroup_ = new QButtonGroup(this);
     formatGroup_->setObjectName(QStringLiteral("Option4"));
     // The group a screen reader names; it sits at the window's left edge, so its buttons keep the window's places.
-    auto* options = Place<ControlGroup>(this, "Option4Group", {0, kFormatRowTop, 0, kFormatOptionHeight});
+    const auto places = varnuth::FormatOptionPlaces();
+    auto* options = Place<ControlGroup>(this, "Option4Group", {0, places.front().top, 0, places.front().height});
     options->setAccessibleName(QStringLiteral("Output format"));
-    int left = kFormatRowLeft;
-    for (const varnuth::FormatEntry& row : varnuth::kFormats) {
-        const int width = row.caption.size() <= kNarrowCaptionLength ? kNarrowFormatOption : kWideFormatOption;
+    for (std::size_t i = 0; i < places.size(); ++i) {
+        const varnuth::FormatEntry& row = varnuth::kFormats.at(i);
+        const varnuth::TwipsPlace& place = places.at(i);
         const std::string name = "Option4_" + std::to_string(row.optionIndex);
-        AddOption(formatGroup_, row.optionIndex, options, name.c_str(), {left, 0, width, kFormatOptionHeight},
+        AddOption(formatGroup_, row.optionIndex, options, name.c_str(), {place.left, 0, place.width, place.height},
                   QString::fromUtf8(row.caption.data(), static_cast<qsizetype>(row.caption.size())));
-        left += width + kFormatOptionGap;
     }
-    options->resize(Pixels(left), options->height());
+    options->resize(Pixels(places.back().left + places.back().width), options->height());
     formatGroup_->button(varnuth::kFormats.front().optionIndex)->setChecked(true);
 }
 

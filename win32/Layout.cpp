@@ -54,6 +54,20 @@ void SetChildrenFont(HWND window, HFONT font)
         reinterpret_cast<LPARAM>(font));
 }
 
+ATOM RegisterDialogClass(HINSTANCE instance, WNDPROC procedure, const wchar_t* className, HICON icon)
+{
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.cbWndExtra = DLGWINDOWEXTRA;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = icon;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    windowClass.lpszClassName = className;
+    return RegisterClassExW(&windowClass);
+}
+
 void SizeClientArea(HWND window, int width, int height, UINT dpi, const POINT* at)
 {
     RECT frame{0, 0, Pixels(width, dpi), Pixels(height, dpi)};

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FormatOptions.h"
+
 #include <windows.h>
 
 #include <string>
@@ -7,13 +9,7 @@
 
 namespace varnuth::win32 {
 
-/// A rectangle in twips: 1440 to the inch, so 15 to a pixel at 96 dots per inch.
-struct Twips {
-    int left;
-    int top;
-    int width;
-    int height;
-};
+using Twips = TwipsPlace;
 
 /// \p twips in pixels at \p dpi.
 [[nodiscard]] inline int Pixels(int twips, UINT dpi)
@@ -28,6 +24,11 @@ inline void Place(HWND control, const Twips& place, UINT dpi)
     MoveWindow(control, Pixels(place.left, dpi), Pixels(place.top, dpi), Pixels(place.width, dpi),
                Pixels(place.height, dpi), TRUE);
 }
+
+/// Registers the class \p className of windows that behave as dialogs: the dialog manager's own procedure does the
+/// rest of \p procedure's work, so Tab, the arrows, Enter and Space work as in any dialog. \p icon may be null.
+[[nodiscard]] ATOM RegisterDialogClass(HINSTANCE instance, WNDPROC procedure, const wchar_t* className,
+                                       HICON icon = nullptr);
 
 /// A caption that must fit in a width of pixels.
 struct Caption {

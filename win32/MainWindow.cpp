@@ -30,7 +30,7 @@ constexpr ULONGLONG kProgressDelayMs = 500;
 
 enum class Kind { Label, Edit, ShownOnly, Button, Check, FirstOption, Option, Frame, Swatch, FormatOptions };
 
-struct ControlSpec {
+struct ControlRow {
     int id;
     Kind kind;
     int frame; // the frame it sits in, whose corner its place counts from; 0 on the window
@@ -40,7 +40,7 @@ struct ControlSpec {
 
 // In the order of the focus, which the window's children follow; each label goes just before what it names, as
 // a screen reader looks for it there.
-constexpr ControlSpec kControls[] = {
+constexpr ControlRow kControls[] = {
     {kLabel1, Kind::Label, 0, "Source Filename:", {120, 120, 1260, 255}},
     {kTxtSource, Kind::Edit, 0, "", {1440, 120, 4815, 315}},
     {kCmdBrowse, Kind::Button, 0, "...", {6360, 120, 465, 330}},
@@ -84,16 +84,6 @@ constexpr ControlSpec kControls[] = {
     {0, Kind::FormatOptions, 0, "", {}},
     {kLabel15, Kind::Label, 0, "Updated on 5 Feb 2002", {5040, 3960, 1815, 255}},
 };
-
-// The format options stand in one row, in the table's order: a short caption on a narrow button, a longer one on a
-// wide button, each a small gap after the one before. This puts the first three where they have always been.
-constexpr int kFormatRowLeft = 120;
-constexpr int kFormatRowTop = 3360;
-constexpr int kFormatOptionHeight = 375;
-constexpr int kFormatOptionGap = 105;
-constexpr int kNarrowFormatOption = 735;
-constexpr int kWideFormatOption = 1335;
-constexpr std::size_t kNarrowCaptionLength = 3;
 
 constexpr std::array kSwatchIds = {kShPrimary, kShSecondary, kShTertiary};
 constexpr std::array kColourButtonIds = {kCmdPrimary, kCmdSecondary, kCmdTertiary};
@@ -168,35 +158,20 @@ ClassAndStyle ClassOf(Kind kind)
     return {WC_STATICW, 0, 0};
 }
 
-const ControlSpec& SpecOf(int id)
+const ControlRow& RowOf(int id)
 {
     return *std::find_if(std::begin(kControls), std::end(kControls),
-                         [id](const ControlSpec& spec) { return spec.id == id; });
+                         [id](const ControlRow& row) { return row.id == id; });
 }
 
-/// Where \p spec sits in the window's client area, in twips.
-Twips PlaceOnWindow(const ControlSpec& spec)
+/// Where \p row sits in the window's client area, in twips.
+Twips PlaceOnWindow(const ControlRow& row)
 {
-    if (spec.frame == 0) {
-        return spec.place;
+    if (row.frame == 0) {
+        return row.place;
     }
-    const Twips& frame = SpecOf(spec.frame).place;
-    return {frame.left + spec.place.left, frame.top + spec.place.top, spec.place.width, spec.place.height};
-}
-
-ATOM RegisterOnce(HINSTANCE instance, WNDPROC procedure)
-{
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = procedure;
-    // The dialog manager's own procedure does the rest, so Tab, the arrows and Enter work as in any dialog.
-    windowClass.cbWndExtra = DLGWINDOWEXTRA;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    windowClass.lpszClassName = kMainWindowClass;
-    return RegisterClassExW(&windowClass);
+    const Twips& frame = RowOf(row.frame).place;
+    return {frame.left + row.place.left, frame.top + row.place.top, row.place.width, row.place.height};
 }
 
 // Disabled, the fill is mixed half and half with the frame's grey, so that no colour stays bright.
@@ -215,7 +190,8 @@ COLORREF ShownColour(std::int32_t colour, bool enabled)
 
 MainWindow::MainWindow(HINSTANCE instance)
 {
-    static const ATOM registered = RegisterOnce(instance, Procedure);
+    static const ATOM registered =
+        RegisterDialogClass(instance, Procedure, kMainWindowClass, LoadIconW(instance, MAKEINTRESOURCEW(1)));
     window_ = CreateWindowExW(WS_EX_CONTROLPARENT, MAKEINTATOM(registered), kCaption,
                               WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT, CW_USEDEFAULT, 0,
                               0, nullptr, nullptr, instance, this);
@@ -252,15 +228,15 @@ void MainWindow::Show(int showCommand)
 
 void MainWindow::CreateControls()
 {
-    for (const ControlSpec& spec : kControls) {
-        if (spec.kind == Kind::FormatOptions) {
+    for (const ControlRow& row : kControls) {
+        if (row.kind == Kind::FormatOptions) {
             CreateFormatOptions();
             continue;
         }
-        const ClassAndStyle made = ClassOf(spec.kind);
-        CreateWindowExW(made.extendedStyle, made.className, DisplayText(spec.caption).c_str(),
+        const ClassAndStyle made = ClassOf(row.kind);
+        CreateWindowExW(made.extendedStyle, made.className, DisplayText(row.caption).c_str(),
                         WS_CHILD | WS_VISIBLE | made.style, 0, 0, 0, 0, window_,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), nullptr, nullptr);
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), nullptr, nullptr);
     }
     alignmentOptions_ = {kOption1, kOption2, kOption3};
 }
@@ -299,7 +275,7 @@ void MainWindow::AddTips() const
         CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, nullptr, nullptr);
     for (const auto& [id, name] : kSpokenNames) {
-        if (std::string_view(SpecOf(id).caption) == "...") {
+        if (std::string_view(RowOf(id).caption) == "...") {
             TTTOOLINFOW tip{};
             tip.cbSize = sizeof tip;
             tip.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -322,21 +298,19 @@ void MainWindow::DescribeSwatch(std::size_t row)
 // Every place and the font follow the window's dots per inch, which change when it moves to another monitor.
 void MainWindow::LayOut()
 {
-    for (const ControlSpec& spec : kControls) {
-        if (spec.kind != Kind::FormatOptions) {
-            Place(Control(spec.id), PlaceOnWindow(spec), dpi_);
+    for (const ControlRow& row : kControls) {
+        if (row.kind != Kind::FormatOptions) {
+            Place(Control(row.id), PlaceOnWindow(row), dpi_);
         }
     }
-    int left = kFormatRowLeft;
-    for (const FormatEntry& row : kFormats) {
-        const int width = row.caption.size() <= kNarrowCaptionLength ? kNarrowFormatOption : kWideFormatOption;
-        Place(Control(kOption4 + row.optionIndex), {left, kFormatRowTop, width, kFormatOptionHeight}, dpi_);
-        left += width + kFormatOptionGap;
+    const auto places = FormatOptionPlaces();
+    for (std::size_t i = 0; i < places.size(); ++i) {
+        Place(Control(kOption4 + kFormats.at(i).optionIndex), places.at(i), dpi_);
     }
     std::vector<Caption> labels;
-    for (const ControlSpec& spec : kControls) {
-        if (spec.kind == Kind::Label) {
-            labels.push_back({DisplayText(spec.caption), Pixels(spec.place.width, dpi_)});
+    for (const ControlRow& row : kControls) {
+        if (row.kind == Kind::Label) {
+            labels.push_back({DisplayText(row.caption), Pixels(row.place.width, dpi_)});
         }
     }
     HFONT previous = font_;
@@ -436,9 +410,9 @@ int MainWindow::FormatOption() const
 void MainWindow::EnableStyleFrames(bool enabled)
 {
     for (int frame : {kFrame1, kFrame2, kFrame3}) {
-        for (const ControlSpec& spec : kControls) {
-            if (spec.id == frame || spec.frame == frame) {
-                EnableWindow(Control(spec.id), enabled ? TRUE : FALSE);
+        for (const ControlRow& row : kControls) {
+            if (row.id == frame || row.frame == frame) {
+                EnableWindow(Control(row.id), enabled ? TRUE : FALSE);
             }
         }
     }

@@ -18,20 +18,6 @@ constexpr Twips kBarPlace{120, 480, 4560, 255};
 constexpr Twips kCancelPlace{3720, 960, 960, 375};
 constexpr UINT kMarqueeMs = 30;
 
-ATOM RegisterOnce(HINSTANCE instance, WNDPROC procedure)
-{
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = procedure;
-    // The dialog manager's own procedure does the rest, so Enter and Space press the focused Cancel.
-    windowClass.cbWndExtra = DLGWINDOWEXTRA;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    windowClass.lpszClassName = kClassName;
-    return RegisterClassExW(&windowClass);
-}
-
 HWND CreateChild(HWND parent, const wchar_t* className, DWORD style, int id, const wchar_t* text = L"")
 {
     return CreateWindowExW(0, className, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
@@ -42,7 +28,7 @@ HWND CreateChild(HWND parent, const wchar_t* className, DWORD style, int id, con
 
 ProgressWindow::ProgressWindow(HWND owner, UINT dpi, std::function<void()> cancel) : cancel_(std::move(cancel))
 {
-    static const ATOM registered = RegisterOnce(GetModuleHandleW(nullptr), Procedure);
+    static const ATOM registered = RegisterDialogClass(GetModuleHandleW(nullptr), Procedure, kClassName);
     window_ =
         CreateWindowExW(WS_EX_DLGMODALFRAME, MAKEINTATOM(registered), kCaption, WS_POPUP | WS_CAPTION | WS_SYSMENU,
                         CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, owner, nullptr, GetModuleHandleW(nullptr), this);

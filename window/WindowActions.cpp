@@ -15,27 +15,14 @@ namespace {
 
 constexpr int kProgressSteps = 1000;
 
-#ifdef _WIN32
-constexpr std::string_view kSeparators = "/\\";
-#else
-constexpr std::string_view kSeparators = "/";
-#endif
-
-// The last part of a name, as people know the file.
-std::string BaseName(const std::string& name)
-{
-    const std::size_t separator = name.find_last_of(kSeparators);
-    return separator == std::string::npos ? name : name.substr(separator + 1);
-}
-
-// The folder a full name is in.
+// The folder a full name is in: its root or drive keeps its separator, a name without one is in the current folder.
 std::string FolderOf(const std::string& name)
 {
-    const std::size_t separator = name.find_last_of(kSeparators);
-    if (separator == std::string::npos) {
-        return ".";
+    std::string folder = name.substr(0, name.size() - BaseName(name).size());
+    if (folder.size() > 1 && folder.back() != ':' && folder[folder.size() - 2] != ':') {
+        folder.pop_back();
     }
-    return name.substr(0, separator == 0 ? 1 : separator);
+    return folder.empty() ? "." : folder;
 }
 
 bool IsBlank(char c)
